@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what Plumark needs on Debian 12, builds it, then starts it or tests it.
+#   ./build.sh run    install, build and start the program
+#   ./build.sh test   install, build and run every test
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=${1:-}
+case "$mode" in run | test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
+    ffmpeg libimage-exiftool-perl fonts-liberation
+)
+test_packages=(googletest libgtest-dev clang-format)
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+wanted=("${packages[@]}")
+[ "$mode" = test ] && wanted+=("${test_packages[@]}")
+"${sudo[@]}" apt-get update
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${wanted[@]}"
+
+build=build
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPLUMARK_WERROR=ON \
+    -DPLUMARK_TESTS="$([ "$mode" = test ] && echo ON || echo OFF)"
+cmake --build "$build"
+
+if [ "$mode" = run ]; then
+    exec "$build/plumark"
+fi
+
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$(nproc)"

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "engine/Paths.h"
+
+#include <QString>
+
+namespace plumark {
+
+// The output path of one input: the output folder (or, when it is empty, the
+// input's own folder), a separator, the input's base name and ".ac3", tidied
+// by CollapseBackslashes.
+QString outputPathFor(const QString& inputPath, const QString& outputFolder,
+                      PathStyle style = PathStyle::Native);
+
+// Why a row must not be handed to the converter, or an empty text when it
+// may: the input is missing, is not a regular file (a FIFO, device or socket
+// would keep the converter waiting), or is the very file the output would
+// replace (also when reached through a link).
+QString refusalReason(const QString& inputPath, const QString& outputPath);
+
+// The last line of a converter's error output that says something, for the
+// report of files that could not be converted.
+QString lastErrorLine(const QByteArray& errorOutput);
+
+// Why a finished conversion does not count, or an empty text when it does:
+// a non-zero exit code, a start failure, or no output (or an empty one).
+QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
+                                const QString& errorLine);
+
+} // namespace plumark

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "filelist/FileList.h"
+#include "shell/Window.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace plumark {
+
+// The folder browser, opened on initialFolder; empty when cancelled.
+QString BrowseForFolder(Window& window, const QString& title, const QString& initialFolder);
+
+// Appends every acceptable file of folder and of all its acceptable
+// sub-folders, folder by folder in breadth-first order, through
+// CollapseBackslashes. pattern is a wildcard such as "*.m4a" or "*.*".
+void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern);
+
+// Extends folders (paths ending in a separator) in place with every acceptable
+// descendant, breadth first. Guarded: failures are reported through window.
+void GetSubDirectories2016(QStringList& folders, bool recurse, Window& window);
+
+// Names (without folder) of one folder's files that match pattern and can be
+// opened, in listing order (by name ignoring case, ties by exact name).
+QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
+
+// The path names a regular file (after links) that can be opened for reading
+// without blocking.
+bool FileCanBeOpened(const QString& path);
+
+// A character below 32, from 127 to 159, "?", or bytes that are not valid in
+// the file-name encoding.
+bool HasOddCharacters(const QString& name);
+
+} // namespace plumark
