@@ -13,7 +13,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
     ffmpeg libimage-exiftool-perl fonts-liberation
 )
-test_packages=(googletest libgtest-dev clang-format)
+test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream dpkg-dev)
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
