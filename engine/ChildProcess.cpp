@@ -1,0 +1,276 @@
+#include "engine/ChildProcess.h"
+
+#include "engine/Paths.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace plumark {
+
+namespace {
+
+// Children given up while still running; reaped without waiting before the
+// next start so that none is left as a zombie.
+std::vector<pid_t>& abandonedChildren()
+{
+    static std::vector<pid_t> pids;
+    return pids;
+}
+
+void reapAbandonedChildren()
+{
+    auto& pids = abandonedChildren();
+    std::erase_if(pids, [](pid_t pid) {
+        int status = 0;
+        pid_t result;
+        do
+            result = ::waitpid(pid, &status, WNOHANG);
+        while (result < 0 && errno == EINTR);
+        return result != 0;
+    });
+}
+
+int openPidFd(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    // A pidfd is always close-on-exec.
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    Q_UNUSED(pid);
+    return -1;
+#endif
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+qint64 monotonicMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// Owns what posix_spawn needs and releases it on every path.
+class SpawnSetup
+{
+public:
+    SpawnSetup()
+    {
+        ::posix_spawn_file_actions_init(&actions);
+        ::posix_spawnattr_init(&attributes);
+    }
+    ~SpawnSetup()
+    {
+        ::posix_spawnattr_destroy(&attributes);
+        ::posix_spawn_file_actions_destroy(&actions);
+        closeFd(nullIn);
+        closeFd(nullOut);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    int nullIn = -1;
+    int nullOut = -1;
+};
+
+} // namespace
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : m_pid(other.m_pid), m_pidFd(other.m_pidFd), m_ended(other.m_ended),
+      m_exitCode(other.m_exitCode)
+{
+    other.m_pid = -1;
+    other.m_pidFd = -1;
+}
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
+{
+    if (this != &other) {
+        // The previous child, if any, is given up as the destructor does.
+        ChildProcess previous(std::move(*this));
+        m_pid = other.m_pid;
+        m_pidFd = other.m_pidFd;
+        m_ended = other.m_ended;
+        m_exitCode = other.m_exitCode;
+        other.m_pid = -1;
+        other.m_pidFd = -1;
+    }
+    return *this;
+}
+
+ChildProcess::~ChildProcess()
+{
+    // The child is left to finish on its own; only its exit status is
+    // collected, now or before a later start.
+    if (running() && !poll())
+        abandonedChildren().push_back(m_pid);
+    closePidFd();
+}
+
+int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd)
+{
+    reapAbandonedChildren();
+    if (running())
+        return EBUSY;
+    m_pid = -1;
+    m_ended = false;
+    m_exitCode = 0;
+    closePidFd();
+    if (argv.isEmpty() || argv.constFirst().isEmpty())
+        return ENOENT;
+
+    std::vector<QByteArray> arguments;
+    arguments.reserve(argv.size());
+    for (const QString& argument : argv)
+        arguments.push_back(nativePath(argument));
+    std::vector<char*> pointers;
+    pointers.reserve(arguments.size() + 1);
+    for (QByteArray& argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+
+    SpawnSetup setup;
+    setup.nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (setup.nullIn < 0)
+        return errno;
+    if (stdoutFd < 0 || stderrFd < 0) {
+        setup.nullOut = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (setup.nullOut < 0)
+            return errno;
+    }
+    // dup2 onto 0, 1 and 2 clears their close-on-exec flag; every other
+    // descriptor of this process is closed in the child.
+    int error = ::posix_spawn_file_actions_adddup2(&setup.actions, setup.nullIn, STDIN_FILENO);
+    if (!error)
+        error = ::posix_spawn_file_actions_adddup2(
+            &setup.actions, stdoutFd >= 0 ? stdoutFd : setup.nullOut, STDOUT_FILENO);
+    if (!error)
+        error = ::posix_spawn_file_actions_adddup2(
+            &setup.actions, stderrFd >= 0 ? stderrFd : setup.nullOut, STDERR_FILENO);
+#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
+    if (!error)
+        error = ::posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
+#endif
+    // The child starts with nothing blocked and with the default action for
+    // SIGPIPE, whatever this process has set up for itself.
+    sigset_t defaults;
+    sigset_t none;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigemptyset(&none);
+    if (!error)
+        error = ::posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
+    if (!error)
+        error = ::posix_spawnattr_setsigmask(&setup.attributes, &none);
+    if (!error)
+        error = ::posix_spawnattr_setflags(&setup.attributes,
+                                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    if (error)
+        return error;
+
+    // A program named without a folder is looked up on PATH. A failed exec
+    // (a missing program, no permission) comes back as the result.
+    pid_t pid = -1;
+    error = ::posix_spawnp(&pid, pointers.front(), &setup.actions, &setup.attributes,
+                           pointers.data(), environ);
+    if (error)
+        return error;
+    m_pid = pid;
+    m_pidFd = openPidFd(pid);
+    return 0;
+}
+
+bool ChildProcess::poll()
+{
+    if (m_pid <= 0)
+        return true;
+    if (m_ended)
+        return true;
+    int status = 0;
+    pid_t result;
+    do
+        result = ::waitpid(m_pid, &status, WNOHANG);
+    while (result < 0 && errno == EINTR);
+    if (result == 0)
+        return false;
+    if (result == m_pid) {
+        if (WIFEXITED(status))
+            m_exitCode = WEXITSTATUS(status);
+        else if (WIFSIGNALED(status))
+            m_exitCode = 128 + WTERMSIG(status);
+    }
+    // Any other result means the status cannot be read any more: the child is
+    // gone and its exit code stays as it was.
+    m_ended = true;
+    closePidFd();
+    return true;
+}
+
+bool ChildProcess::waitFor(int timeoutMs)
+{
+    if (poll())
+        return true;
+    if (m_pidFd < 0) {
+        ::usleep(useconds_t(qMax(timeoutMs, 0)) * 1000);
+        return poll();
+    }
+    const qint64 deadline = monotonicMs() + qMax(timeoutMs, 0);
+    pollfd watched{m_pidFd, POLLIN, 0};
+    for (;;) {
+        const qint64 remaining = qMax<qint64>(deadline - monotonicMs(), 0);
+        const int ready = ::poll(&watched, 1, int(remaining));
+        if (ready >= 0 || errno != EINTR || remaining == 0)
+            break;
+    }
+    return poll();
+}
+
+void ChildProcess::terminate()
+{
+    if (running())
+        ::kill(m_pid, SIGTERM);
+}
+
+void ChildProcess::closePidFd()
+{
+    closeFd(m_pidFd);
+}
+
+int startErrorNumber(int errnoValue)
+{
+    switch (errnoValue) {
+    case ENOENT:
+    case ENOTDIR:
+        return 53;
+    case EACCES:
+    case EPERM:
+        return 70;
+    default:
+        return 5;
+    }
+}
+
+qint32 startFailureCode(int errnoValue)
+{
+    return static_cast<qint32>(static_cast<quint32>(startErrorNumber(errnoValue)) + 0x80040000u);
+}
+
+} // namespace plumark

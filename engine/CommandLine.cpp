@@ -1,0 +1,28 @@
+#include "engine/CommandLine.h"
+
+namespace plumark {
+
+CommandLine converterCommand(const QString& converterPath, const QString& inputPath,
+                             const QString& rateToken, const QString& outputPath)
+{
+    CommandLine command;
+    command.text = quoted(converterPath) + QStringLiteral(" -i ") + quoted(inputPath) +
+                   QStringLiteral(" -ab ") + rateToken + QStringLiteral(" -acodec ac3 ") +
+                   quoted(outputPath);
+    command.argv = {converterPath,
+                    QStringLiteral("-i"),
+                    inputPath,
+                    QStringLiteral("-ab"),
+                    rateToken,
+                    QStringLiteral("-acodec"),
+                    QStringLiteral("ac3"),
+                    outputPath};
+    return command;
+}
+
+CommandLine probeCommand(const QString& probePath, const QString& inputPath)
+{
+    return {quoted(probePath) + QLatin1Char(' ') + quoted(inputPath), {probePath, inputPath}};
+}
+
+} // namespace plumark
