@@ -1,0 +1,184 @@
+#include "engine/BitRate.h"
+#include "engine/CommandLine.h"
+#include "engine/ConversionRules.h"
+#include "engine/Paths.h"
+#include "engine/RunAndWait.h"
+#include "engine/Tools.h"
+#include "shell/ErrorReport.h"
+#include "shell/MainForm.h"
+
+#include <QFile>
+#include <algorithm>
+
+namespace plumark {
+
+namespace {
+
+// How many files the closing message names at most; the rest are counted.
+constexpr int ListedAtMost = 20;
+// How much of a converter's error output is read for its last line.
+constexpr qint64 ErrorTailBytes = 16 * 1024;
+
+QString doneMessage(const QList<NotConverted>& notConverted)
+{
+    QString text = QStringLiteral("Done.");
+    if (notConverted.isEmpty())
+        return text;
+    text += notConverted.size() == 1
+                ? QStringLiteral("\r\r1 file could not be converted:\r")
+                : QStringLiteral("\r\r%1 files could not be converted:\r").arg(notConverted.size());
+    const qsizetype listed = std::min<qsizetype>(notConverted.size(), ListedAtMost);
+    for (qsizetype i = 0; i < listed; ++i)
+        text += QStringLiteral("\r") + notConverted[i].path + QStringLiteral("\r    ") +
+                notConverted[i].reason;
+    if (notConverted.size() > listed)
+        text += QStringLiteral("\r(and %1 more)").arg(notConverted.size() - listed);
+    return text;
+}
+
+// The end of a converter's error output, where the cause of a failure stands.
+QByteArray errorTail(const QString& logPath)
+{
+    QFile log(logPath);
+    if (logPath.isEmpty() || !log.open(QIODevice::ReadOnly))
+        return {};
+    log.seek(std::max<qint64>(0, log.size() - ErrorTailBytes));
+    return log.readAll();
+}
+
+// Leaves isConverting false however the run ends.
+struct ConvertingFlag
+{
+    explicit ConvertingFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~ConvertingFlag() { m_flag = false; }
+    bool& m_flag;
+};
+
+} // namespace
+
+void MainForm::PushButton2_Click()
+{
+    if (isConverting)
+        return;
+    const ConvertingFlag converting(isConverting);
+    m_notConverted.clear();
+
+    Guard guard(m_window, identity::PushButton2_Click);
+    const auto yield = [this] { m_window.yield(); };
+    ProgressBar& bar = m_window.progressBar();
+
+    if (guard.test(1, [&] { return m_list.count() == 0; })) {
+        m_window.message(QStringLiteral("No files added."));
+        return;
+    }
+    if (guard.test(2, [&] {
+            const bool folderMissing = !FolderExists(m_window.folderText());
+            return folderMissing && !m_window.option(4);
+        })) {
+        m_window.message(QStringLiteral("Folder does not exist. Please select another folder."));
+        return;
+    }
+    guard.step(3, [&] { m_window.setMousePointer(PointerBusy); });
+
+    // The tools, in a private folder of this run.
+    QString addressWidth;
+    QString converterTool;
+    QString probeTool;
+    guard.step(4, [&] { addressWidth = ProcessorAddressWidth(); });
+    guard.step(5, [&] {
+        converterTool = LoadResource(addressWidth == QLatin1String("64") ? ConverterResource64
+                                                                         : ConverterResource32);
+    });
+    guard.step(6, yield);
+    guard.step(7, [&] { m_tools = std::make_unique<ToolsFolder>(); });
+    if (m_tools && !converterTool.isEmpty())
+        guard.step(8, [&] { WriteBytesToFile(converterTool, m_tools->converterPath(), yield); });
+    guard.step(9, [&] { probeTool = LoadResource(ProbeResource); });
+    if (m_tools && !probeTool.isEmpty())
+        guard.step(10, [&] { WriteBytesToFile(probeTool, m_tools->probePath(), yield); });
+
+    QString converterPath;
+    if (m_tools)
+        guard.step(11, [&] { converterPath = m_tools->converterPath(); });
+
+    int rowsAtStart = 0;
+    guard.step(12, [&] { rowsAtStart = m_list.count(); });
+    QString outputPath;
+    QString rateToken;
+    for (int i = 1; i <= rowsAtStart; ++i) {
+        guard.step(13, [&] {
+            m_window.yield();
+            m_window.setMousePointer(PointerBusy);
+        });
+        QString inputPath;
+        // A row that can no longer be read has no file to convert.
+        if (!guard.step(14, [&] { inputPath = m_list.text(i); }))
+            continue;
+        guard.step(15, [&] {
+            const double share = static_cast<double>(i) / m_list.count() * 100.0;
+            bar.setValue(std::min(share, 100.0));
+        });
+        guard.step(16, [&] {
+            bar.setText(QStringLiteral("Processing: ") + FileNameOf(inputPath));
+            m_window.yield();
+        });
+        guard.step(17, [&] {
+            if (m_window.option(3))
+                outputPath = outputPathFor(inputPath, m_window.folderText());
+            else if (m_window.option(4))
+                outputPath = outputPathFor(inputPath, QString());
+        });
+        QString refusal;
+        if (guard.test(18, [&] {
+                refusal = refusalReason(inputPath, outputPath);
+                return !refusal.isEmpty();
+            })) {
+            m_notConverted.append({inputPath, refusal});
+            continue;
+        }
+        guard.step(19, [&] { DeleteFileQuietly(outputPath, yield); });
+        guard.step(20, [&] {
+            if (m_window.option(1))
+                rateToken = getAudioBitRate(inputPath);
+            else if (m_window.option(2))
+                rateToken = getBitRate(m_window.rateText());
+        });
+        CommandLine command;
+        guard.step(21, [&] {
+            command = converterCommand(converterPath, inputPath, rateToken, outputPath);
+        });
+        const QString logPath =
+            m_tools ? m_tools->filePath(QStringLiteral("converter-%1.log").arg(i)) : QString();
+        qint32 exitCode = 0;
+        guard.step(22, [&] {
+            exitCode = RunAndWait(command, 0, &bar, bar.text(), bar.value(),
+                                  std::max(1, m_list.count()), yield, logPath);
+        });
+        // A failed conversion leaves no empty or truncated result behind.
+        guard.step(23, [&] {
+            const QString reason =
+                conversionFailureReason(exitCode, outputPath, lastErrorLine(errorTail(logPath)));
+            if (!logPath.isEmpty())
+                QFile::remove(logPath);
+            if (!reason.isEmpty()) {
+                DeleteFileQuietly(outputPath, yield);
+                m_notConverted.append({inputPath, reason});
+            }
+        });
+    }
+
+    if (m_tools) {
+        guard.step(24, [&] { DeleteFileQuietly(m_tools->converterPath(), yield); });
+        guard.step(25, [&] { DeleteFileQuietly(m_tools->probePath(), yield); });
+        guard.step(26, [&] { m_tools->remove(); });
+        m_tools.reset();
+    }
+    guard.step(27, [&] { m_window.setMousePointer(PointerDefault); });
+    guard.step(28, [&] {
+        bar.setValue(0);
+        bar.setText(QStringLiteral("Progress Bar"));
+    });
+    guard.step(29, [&] { m_window.message(doneMessage(m_notConverted)); });
+}
+
+} // namespace plumark
