@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Plumark needs on Debian 12, builds it, then starts it or tests it.
 #   ./build.sh run    install, build and start the program
-#   ./build.sh test   install, build and run every test
+#   ./build.sh test   install, build and run every test, also under the
+#                     sanitizers, and run each fuzzer briefly
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,7 +14,8 @@ packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
     ffmpeg libimage-exiftool-perl fonts-liberation
 )
-test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream dpkg-dev)
+test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream dpkg-dev
+    clang libclang-rt-14-dev)
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
@@ -33,3 +35,7 @@ fi
 
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+
+# The same suite under AddressSanitizer and UBSan, then a short run of each fuzzer.
+tools/sanitize-tests.sh build-asan
+tools/fuzz.sh "${FUZZ_SECONDS:-30}" build-fuzz
