@@ -1,0 +1,38 @@
+#include "shell/widgets/ProgressBar1.h"
+
+#include <cmath>
+
+namespace plumark {
+
+ProgressBar1::ProgressBar1(QWidget* parent) : QProgressBar(parent)
+{
+    setRange(0, 100);
+    QProgressBar::setValue(0);
+    setTextVisible(true);
+    setAlignment(Qt::AlignCenter);
+}
+
+int ProgressBar1::value() const
+{
+    return static_cast<int>(std::lround(m_value));
+}
+
+void ProgressBar1::setValue(double value)
+{
+    m_value = value;
+    const double shown = std::isfinite(value) ? std::clamp(value, 0.0, 100.0) : 0.0;
+    QProgressBar::setValue(static_cast<int>(std::lround(shown)));
+}
+
+QString ProgressBar1::text() const
+{
+    return m_text;
+}
+
+void ProgressBar1::setText(const QString& text)
+{
+    m_text = text;
+    update();
+}
+
+} // namespace plumark
