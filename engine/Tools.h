@@ -15,6 +15,12 @@ QString ProcessorAddressWidth();
 // 101 and 102 the converter (32- and 64-bit builds), 103 the probe.
 enum ResourceId { ConverterResource32 = 101, ConverterResource64 = 102, ProbeResource = 103 };
 
+// The converter build for an address width as ProcessorAddressWidth gives it.
+inline int converterResourceFor(const QString& addressWidth)
+{
+    return addressWidth == QLatin1String("64") ? ConverterResource64 : ConverterResource32;
+}
+
 // The installed program that stands for a resource item: PLUMARK_FFMPEG or
 // PLUMARK_EXIFTOOL when set, else ffmpeg or exiftool found on PATH. Raises
 // Failure naming the Debian package to install when there is none.

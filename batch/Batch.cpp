@@ -1,0 +1,177 @@
+#include "batch/Batch.h"
+
+#include "batch/BatchOptions.h"
+#include "batch/ConsoleWindow.h"
+#include "batch/InputRate.h"
+#include "batch/JobPlan.h"
+#include "batch/ProgressDisplay.h"
+#include "batch/Scheduler.h"
+#include "batch/StopSignal.h"
+#include "batch/Summary.h"
+#include "engine/CommandLine.h"
+#include "engine/ConversionRules.h"
+#include "engine/Paths.h"
+#include "engine/Tools.h"
+#include "shell/Failure.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace plumark {
+
+namespace {
+
+constexpr int UsageError = 2;
+constexpr int StoppedStatus = 130;
+
+void printTo(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+int usageError(const QString& message)
+{
+    printTo(stderr, QStringLiteral("plumark convert: %1\n").arg(message));
+    return UsageError;
+}
+
+// The converter and the probe in the batch's own tools folder.
+std::unique_ptr<ToolsFolder> provideTools()
+{
+    const QString converter = LoadResource(converterResourceFor(ProcessorAddressWidth()));
+    const QString probe = LoadResource(ProbeResource);
+    auto tools = std::make_unique<ToolsFolder>();
+    WriteBytesToFile(converter, tools->converterPath());
+    WriteBytesToFile(probe, tools->probePath());
+    return tools;
+}
+
+// Prints each command line instead of running it.
+int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
+                  const std::function<QString(const QString&)>& rateFor, StopSignal& stop)
+{
+    bool allConvertible = true;
+    for (BatchJob& job : jobs) {
+        if (stop.requested())
+            return StoppedStatus;
+        if (job.state == BatchJob::State::Skipped) {
+            printTo(stderr, QStringLiteral("Skipped: %1: %2\n").arg(job.input, job.reason));
+            continue;
+        }
+        const QString refusal = refusalReason(job.input, job.output);
+        if (!refusal.isEmpty()) {
+            printTo(stderr, QStringLiteral("Not converted: %1: %2\n").arg(job.input, refusal));
+            allConvertible = false;
+            continue;
+        }
+        if (job.rateToken.isEmpty())
+            job.rateToken = rateFor(job.input);
+        printTo(stdout, converterCommand(converterPath, job.input, job.rateToken, job.output).text +
+                            QLatin1Char('\n'));
+    }
+    return allConvertible ? 0 : 1;
+}
+
+int exitStatus(const QList<BatchJob>& jobs, bool stopped)
+{
+    if (stopped)
+        return StoppedStatus;
+    for (const BatchJob& job : jobs)
+        if (job.state != BatchJob::State::Converted && job.state != BatchJob::State::Skipped)
+            return 1;
+    return 0;
+}
+
+int convert(const BatchOptions& options)
+{
+    StopSignal stop;
+    QElapsedTimer clock;
+    clock.start();
+    ConsoleWindow window;
+
+    QList<BatchJob> jobs = planJobs(options, window);
+    if (jobs.isEmpty()) {
+        printTo(stderr, QStringLiteral("plumark convert: no file found to convert.\n"));
+        return 0;
+    }
+    if (!options.rateToken.isEmpty())
+        for (BatchJob& job : jobs)
+            job.rateToken = options.rateToken;
+
+    std::unique_ptr<ToolsFolder> tools;
+    try {
+        tools = provideTools();
+    } catch (const Failure& failure) {
+        printTo(stderr, QStringLiteral("plumark convert: %1\n").arg(failure.description()));
+        for (BatchJob& job : jobs) {
+            if (job.state == BatchJob::State::Pending) {
+                job.state = BatchJob::State::NotConverted;
+                job.reason = failure.description();
+            }
+        }
+        printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, false));
+        return 1;
+    }
+
+    const QString probePath = tools->probePath();
+    const QString fallback = options.fallbackToken;
+    const auto rateFor = [&](const QString& input) {
+        return inputRateToken(probePath, input, fallback, [&] { window.yield(); });
+    };
+
+    if (options.dryRun)
+        return printCommands(jobs, tools->converterPath(), rateFor, stop);
+
+    ProgressDisplay display(ProgressDisplay::findTerminal());
+    Scheduler::Setup setup;
+    setup.jobs = options.jobs;
+    setup.converterPath = tools->converterPath();
+    setup.rateFor = rateFor;
+    setup.stopFd = stop.fd();
+    setup.stopRequested = [&] { return stop.requested(); };
+    Scheduler scheduler(jobs, setup, display);
+    const bool stopped = !scheduler.run();
+
+    tools->remove();
+    display.clear();
+    printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, stopped));
+    return exitStatus(jobs, stopped);
+}
+
+} // namespace
+
+int runBatch(int argc, char** argv)
+{
+    std::optional<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application.emplace(argc, argv);
+
+    QStringList arguments;
+    for (int i = 2; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const int cores = int(std::thread::hardware_concurrency());
+    const ParsedOptions parsed = parseBatchOptions(arguments, cores > 0 ? cores : 1);
+    if (!parsed.error.isEmpty())
+        return usageError(parsed.error);
+    const BatchOptions& options = parsed.options;
+    if (options.help) {
+        printTo(stdout, batchUsage());
+        return 0;
+    }
+    if (options.version) {
+        printTo(stdout, QStringLiteral("plumark %1\n").arg(QStringLiteral(PLUMARK_VERSION)));
+        return 0;
+    }
+    if (!options.outputFolder.isEmpty() && !FolderExists(options.outputFolder))
+        return usageError(QStringLiteral("--output-dir '%1': Folder does not exist. Please "
+                                         "select another folder.")
+                              .arg(options.outputFolder));
+    return convert(options);
+}
+
+} // namespace plumark

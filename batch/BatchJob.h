@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace plumark {
+
+// One input of a batch and what became of it.
+struct BatchJob
+{
+    enum class State { Pending, Running, Converted, Skipped, NotConverted, NotStarted };
+
+    QString input;
+    QString output;
+    QString folderToMake; // a mirrored sub-folder made before converting; empty when none
+    QString rateToken;    // the rate asked of the converter; empty until known
+    State state = State::Pending;
+    QString reason;       // why it was skipped or not converted
+    int resultKbps = 0;   // the rate the result has, read from its header
+    double duration = -1; // the input's length in seconds as the converter reads it
+};
+
+} // namespace plumark

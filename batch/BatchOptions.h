@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace plumark {
+
+// What "plumark convert" was asked to do.
+struct BatchOptions
+{
+    QStringList paths;
+    QString extension = QStringLiteral("m4a");
+    QString rateToken;                              // empty: each input's own rate
+    QString fallbackToken = QStringLiteral("128k"); // when an input's rate is unknown
+    QString outputFolder;                           // empty: beside each source
+    int jobs = 1;
+    bool keepTree = false;
+    bool skipExisting = false;
+    bool dryRun = false;
+    bool help = false;
+    bool version = false;
+};
+
+// The outcome of reading the arguments: the options, or a one-line usage
+// error that names the wrong argument.
+struct ParsedOptions
+{
+    BatchOptions options;
+    QString error;
+};
+
+// Reads the arguments that follow "convert". defaultJobs is used when --jobs
+// is not given.
+ParsedOptions parseBatchOptions(const QStringList& arguments, int defaultJobs);
+
+// The rate token for a rate the user typed: "192", "192k" and "192 kbps" all
+// give "192k". Empty when the text is not a positive number of kilobits.
+QString rateTokenFromText(const QString& text);
+
+// The text of --help.
+QString batchUsage();
+
+} // namespace plumark

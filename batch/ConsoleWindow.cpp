@@ -1,0 +1,25 @@
+#include "batch/ConsoleWindow.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+namespace plumark {
+
+void ConsoleWindow::message(const QString& text, const QString& title, MessageIcon)
+{
+    // Paragraphs of a message are joined by carriage returns; a console
+    // needs line feeds.
+    QString lines = text;
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QString heading = title.isEmpty() ? m_title : title;
+    std::fprintf(stderr, "%s: %s\n", heading.toUtf8().constData(), lines.toUtf8().constData());
+    std::fflush(stderr);
+}
+
+void ConsoleWindow::yield()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+} // namespace plumark

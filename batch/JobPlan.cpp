@@ -1,0 +1,67 @@
+#include "batch/JobPlan.h"
+
+#include "batch/Ac3Header.h"
+#include "engine/ConversionRules.h"
+#include "engine/Paths.h"
+#include "filelist/AddFolder.h"
+#include "filelist/FileList.h"
+
+namespace plumark {
+
+namespace {
+
+BatchJob jobFor(const QString& input, const QString& outputFolder, const QString& folderToMake)
+{
+    BatchJob job;
+    job.input = input;
+    job.output = outputPathFor(input, outputFolder);
+    job.folderToMake = folderToMake;
+    return job;
+}
+
+// The folder of a scanned file relative to the scanned folder, with its
+// trailing separator; empty for the scanned folder itself.
+QString subFolderOf(const QString& file, const QString& scannedFolder)
+{
+    const QString root = CollapseBackslashes(scannedFolder + separator());
+    const QString parent = ParentFolder(file);
+    return parent.startsWith(root) ? parent.mid(root.size()) : QString();
+}
+
+} // namespace
+
+QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
+{
+    QList<BatchJob> jobs;
+    const QString pattern = QStringLiteral("*.") + options.extension;
+    for (const QString& path : options.paths) {
+        if (!FolderExists(path)) {
+            jobs.append(jobFor(path, options.outputFolder, {}));
+            continue;
+        }
+        FileList found;
+        AddFolderTree(found, window, path, pattern);
+        for (const QString& file : found.texts()) {
+            const QString subFolder = subFolderOf(file, path);
+            if (options.keepTree && !options.outputFolder.isEmpty() && !subFolder.isEmpty()) {
+                const QString folder =
+                    CollapseBackslashes(options.outputFolder + separator() + subFolder);
+                jobs.append(jobFor(file, folder, folder));
+            } else {
+                jobs.append(jobFor(file, options.outputFolder, {}));
+            }
+        }
+    }
+
+    if (options.skipExisting) {
+        for (BatchJob& job : jobs) {
+            if (refusalReason(job.input, job.output).isEmpty() && isReadableAc3(job.output)) {
+                job.state = BatchJob::State::Skipped;
+                job.reason = QStringLiteral("The result already exists.");
+            }
+        }
+    }
+    return jobs;
+}
+
+} // namespace plumark

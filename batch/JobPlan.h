@@ -1,0 +1,17 @@
+#pragma once
+
+#include "batch/BatchJob.h"
+#include "batch/BatchOptions.h"
+#include "shell/Window.h"
+
+#include <QList>
+
+namespace plumark {
+
+// The batch's inputs in order, each with its output path: a file argument as
+// it is, a folder argument scanned with its tree like the folder button.
+// With --skip-existing, an input whose result is already a readable AC3 is
+// marked as skipped.
+QList<BatchJob> planJobs(const BatchOptions& options, Window& window);
+
+} // namespace plumark

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "batch/BatchJob.h"
+#include "batch/ProgressDisplay.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace plumark {
+
+// Runs the converter for every pending job, up to a number of them at once,
+// starting them in list order. A job does not start while a running one
+// reads or writes its input or output, so that the results are the same as
+// one at a time. Each converter's error output is read through a pipe for its
+// progress and, when it fails, its last error line.
+class Scheduler
+{
+public:
+    struct Setup
+    {
+        int jobs = 1;
+        QString converterPath;
+        // The rate token for an input whose job has none yet.
+        std::function<QString(const QString& input)> rateFor;
+        // A descriptor that becomes readable when a stop is asked, and the test.
+        int stopFd = -1;
+        std::function<bool()> stopRequested;
+    };
+
+    Scheduler(QList<BatchJob>& jobs, Setup setup, ProgressDisplay& display);
+    ~Scheduler();
+    Scheduler(const Scheduler&) = delete;
+    Scheduler& operator=(const Scheduler&) = delete;
+
+    // Returns false when a stop ended the batch: the running converters are
+    // stopped and their partial results removed; jobs not started are marked so.
+    bool run();
+
+private:
+    struct Running;
+
+    bool conflictsWithRunning(const BatchJob& job) const;
+    void start(int index);
+    void finish(Running& running);
+    void endJob(BatchJob& job, BatchJob::State state, const QString& reason = {});
+    void waitForOutput();
+    void reapEnded();
+    void stopAll(int firstNotStarted);
+    void showProgress(bool force);
+
+    QList<BatchJob>& m_jobs;
+    Setup m_setup;
+    ProgressDisplay& m_display;
+    std::vector<std::unique_ptr<Running>> m_running;
+    QElapsedTimer m_clock;
+    qint64 m_lastShown = -1;
+    int m_done = 0;
+    int m_next = 0;
+};
+
+} // namespace plumark

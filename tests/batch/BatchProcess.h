@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace plumark::test {
+
+// What one run of "plumark convert" gave.
+struct BatchResult
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the built program with "convert" and the arguments. extraEnvironment
+// holds "NAME=value" entries added to this process's environment. whileRunning,
+// when given, is called with the started process before the run is awaited.
+inline BatchResult runConvert(const QStringList& arguments,
+                              const QStringList& extraEnvironment = {},
+                              const std::function<void(QProcess&)>& whileRunning = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : extraEnvironment)
+        environment.insert(entry.section(QLatin1Char('='), 0, 0),
+                           entry.section(QLatin1Char('='), 1));
+    process.setProcessEnvironment(environment);
+    process.setProgram(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"));
+    process.setArguments(QStringList{QStringLiteral("convert")} + arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start();
+    process.waitForStarted();
+    if (whileRunning)
+        whileRunning(process);
+    process.waitForFinished(120000);
+    BatchResult result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+} // namespace plumark::test

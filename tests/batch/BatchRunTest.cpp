@@ -1,0 +1,202 @@
+#include "BatchProcess.h"
+#include "support/Media.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace plumark {
+namespace {
+
+const QString OddName = QStringLiteral("it's \"odd\" $name `x`.m4a");
+
+// Every file under a folder by its path relative to it, with its checksum.
+QMap<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files.insert(QDir(folder).relativeFilePath(path), test::fileHash(path));
+    }
+    return files;
+}
+
+// Nested folders, odd names and, when asked, one file that is no audio.
+void makeCorpus(const QString& root, bool withBrokenFile)
+{
+    test::makeM4a(root + QStringLiteral("/a.m4a"));
+    test::makeM4a(root + QLatin1Char('/') + OddName);
+    test::makeM4a(root + QStringLiteral("/sub/b.m4a"), 1.2);
+    test::makeM4a(root + QStringLiteral("/sub/deeper/c d.m4a"), 0.8);
+    test::writeFile(root + QStringLiteral("/sub/notes.txt"), "not an input");
+    if (withBrokenFile)
+        test::writeFile(root + QStringLiteral("/sub/broken.m4a"), "this is no audio at all");
+}
+
+TEST(BatchRun, ParallelRunConvertsEveryValidFileAsOneAtATimeDoes)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    makeCorpus(in, true);
+    const QString parallelOut = dir.filePath(QStringLiteral("out2"));
+    const QString serialOut = dir.filePath(QStringLiteral("out1"));
+    QDir().mkpath(parallelOut);
+    QDir().mkpath(serialOut);
+
+    const test::BatchResult parallel = test::runConvert(
+        {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+         QStringLiteral("192"), QStringLiteral("--output-dir"), parallelOut, in});
+    EXPECT_EQ(parallel.exitCode, 1) << parallel.err.toStdString();
+
+    const QMap<QString, QByteArray> results = filesUnder(parallelOut);
+    const QStringList expected{QStringLiteral("a.ac3"), QStringLiteral("b.ac3"),
+                               QStringLiteral("c d.ac3"),
+                               QStringLiteral("it's \"odd\" $name `x`.ac3")};
+    EXPECT_EQ(results.keys(), expected);
+    for (const QString& name : expected) {
+        const test::MediaInfo info = test::probeMedia(parallelOut + QLatin1Char('/') + name);
+        EXPECT_EQ(info.codec, QStringLiteral("ac3")) << name.toStdString();
+        EXPECT_EQ(info.bitRate, 192000) << name.toStdString();
+    }
+
+    // Not on a terminal: one line per finished file, then the summary naming
+    // the file that could not be converted.
+    EXPECT_EQ(parallel.out.count(QStringLiteral("/5] ")), 5) << parallel.out.toStdString();
+    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Converted: 4 of 5")));
+    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Not converted: 1\n  ") + in +
+                                      QStringLiteral("/sub/broken.m4a: ")))
+        << parallel.out.toStdString();
+
+    const test::BatchResult serial = test::runConvert(
+        {QStringLiteral("--jobs"), QStringLiteral("1"), QStringLiteral("--bitrate"),
+         QStringLiteral("192"), QStringLiteral("--output-dir"), serialOut, in});
+    EXPECT_EQ(serial.exitCode, 1);
+    EXPECT_EQ(filesUnder(serialOut), results);
+}
+
+TEST(BatchRun, KeepTreeMirrorsFoldersAndSkipExistingResumes)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    makeCorpus(in, false);
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const QStringList arguments{QStringLiteral("--keep-tree"),
+                                QStringLiteral("--bitrate"),
+                                QStringLiteral("128k"),
+                                QStringLiteral("--output-dir"),
+                                out,
+                                in + QLatin1Char('/')};
+
+    const test::BatchResult first = test::runConvert(arguments);
+    EXPECT_EQ(first.exitCode, 0) << first.out.toStdString() << first.err.toStdString();
+    const QMap<QString, QByteArray> results = filesUnder(out);
+    EXPECT_EQ(results.keys(),
+              QStringList({QStringLiteral("a.ac3"), QStringLiteral("it's \"odd\" $name `x`.ac3"),
+                           QStringLiteral("sub/b.ac3"), QStringLiteral("sub/deeper/c d.ac3")}));
+    const QDateTime written = QFileInfo(out + QStringLiteral("/sub/b.ac3")).lastModified();
+
+    const test::BatchResult again =
+        test::runConvert(QStringList{QStringLiteral("--skip-existing")} + arguments);
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_TRUE(again.out.contains(QStringLiteral("Converted: 0 of 4")));
+    EXPECT_TRUE(again.out.contains(QStringLiteral("Skipped: 4")));
+    EXPECT_TRUE(again.out.contains(QStringLiteral("Nothing to convert")));
+    EXPECT_EQ(filesUnder(out), results);
+    EXPECT_EQ(QFileInfo(out + QStringLiteral("/sub/b.ac3")).lastModified(), written);
+
+    // A result that is no readable AC3 (an empty file here) is made again.
+    test::writeFile(out + QStringLiteral("/sub/deeper/c d.ac3"), QByteArray());
+    const test::BatchResult resumed =
+        test::runConvert(QStringList{QStringLiteral("--skip-existing")} + arguments);
+    EXPECT_EQ(resumed.exitCode, 0);
+    EXPECT_TRUE(resumed.out.contains(QStringLiteral("Converted: 1 of 4")));
+    EXPECT_TRUE(resumed.out.contains(QStringLiteral("Skipped: 3")));
+    EXPECT_EQ(filesUnder(out), results);
+}
+
+TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
+{
+    QTemporaryDir dir;
+    const QString temp = dir.filePath(QStringLiteral("temp"));
+    const QString in = dir.filePath(QStringLiteral("in"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(temp);
+    QDir().mkpath(out);
+    for (const char* name : {"1.m4a", "2.m4a", "3.m4a", "4.m4a"})
+        test::writeFile(in + QLatin1Char('/') + QLatin1String(name), "input");
+    // A converter that writes part of its result and then takes its time.
+    const QString slow =
+        test::writeScript(dir.filePath(QStringLiteral("slow-ffmpeg")),
+                          QStringLiteral("printf partial > \"$7\"\nexec sleep 60"));
+
+    QElapsedTimer clock;
+    clock.start();
+    const test::BatchResult result = test::runConvert(
+        {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+         QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+        {QStringLiteral("PLUMARK_FFMPEG=") + slow, QStringLiteral("TEMP=") + temp},
+        [&](QProcess& process) {
+            for (int i = 0; i < 200 && filesUnder(out).size() < 2; ++i)
+                QThread::msleep(50);
+            ASSERT_EQ(filesUnder(out).size(), 2);
+            ::kill(pid_t(process.processId()), SIGINT);
+        });
+    EXPECT_EQ(result.exitCode, 130) << result.out.toStdString() << result.err.toStdString();
+    EXPECT_LT(clock.elapsed(), 30000);
+    EXPECT_TRUE(filesUnder(out).isEmpty());
+    EXPECT_TRUE(
+        QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Stopped.")));
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Not converted: 2")));
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Not started: 2")));
+}
+
+TEST(BatchRun, RatesFollowTheInputOrAreSnappedAndSaidSo)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("song.m4a"));
+    test::makeM4a(input, 1.0, 96);
+
+    // Without --bitrate the probe reads the input's own rate; the result
+    // goes beside its source.
+    const test::BatchResult own = test::runConvert({input});
+    EXPECT_EQ(own.exitCode, 0) << own.out.toStdString() << own.err.toStdString();
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, 96000);
+
+    const test::BatchResult snapped =
+        test::runConvert({QStringLiteral("--bitrate"), QStringLiteral("144 kbps"), input});
+    EXPECT_EQ(snapped.exitCode, 0);
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, 128000);
+    EXPECT_TRUE(snapped.out.contains(dir.filePath(QStringLiteral("song.ac3")) +
+                                     QStringLiteral(": 128k (asked 144k)")))
+        << snapped.out.toStdString();
+}
+
+TEST(BatchRun, DryRunPrintsCommandLinesOnly)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(OddName);
+    test::writeFile(input, "input");
+    const test::BatchResult result = test::runConvert(
+        {QStringLiteral("--dry-run"), QStringLiteral("--bitrate"), QStringLiteral("192"), input});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QString output = dir.filePath(QStringLiteral("it's \"odd\" $name `x`.ac3"));
+    EXPECT_TRUE(result.out.endsWith(QStringLiteral("/ffmpeg.exe\" -i \"") + input +
+                                    QStringLiteral("\" -ab 192k -acodec ac3 \"") + output +
+                                    QStringLiteral("\"\n")))
+        << result.out.toStdString();
+    EXPECT_EQ(result.out.count(QLatin1Char('\n')), 1);
+    EXPECT_FALSE(QFileInfo::exists(output));
+}
+
+} // namespace
+} // namespace plumark
