@@ -1,0 +1,82 @@
+#include "engine/ConversionRules.h"
+
+#include <gtest/gtest.h>
+
+using namespace plumark;
+
+namespace {
+
+struct OutputPathCase
+{
+    const char* input;
+    const char* folder;
+    PathStyle style;
+    const char* output;
+};
+
+class OutputPathTest : public testing::TestWithParam<OutputPathCase>
+{
+};
+
+TEST_P(OutputPathTest, JoinsFolderAndBaseNameWithOneSeparator)
+{
+    const OutputPathCase& c = GetParam();
+    EXPECT_EQ(outputPathFor(QString::fromUtf8(c.input), QString::fromUtf8(c.folder), c.style)
+                  .toStdString(),
+              c.output);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OutputPathTest,
+    testing::Values(
+        OutputPathCase{"D:\\Music\\song.m4a", "D:\\Out", PathStyle::Windows, "D:\\Out\\song.ac3"},
+        OutputPathCase{"D:\\Music\\song.m4a", "D:\\Out\\", PathStyle::Windows, "D:\\Out\\song.ac3"},
+        OutputPathCase{"D:\\Music\\song.m4a", "", PathStyle::Windows, "D:\\Music\\song.ac3"},
+        OutputPathCase{"\\\\server\\share\\a.b.m4a", "", PathStyle::Windows,
+                       "\\\\server\\share\\a.b.ac3"},
+        OutputPathCase{"/music/song.m4a", "/out/", PathStyle::Native, "/out/song.ac3"},
+        OutputPathCase{"/music/song.m4a", "", PathStyle::Native, "/music/song.ac3"},
+        OutputPathCase{"/music/.m4a", "", PathStyle::Native, "/music/.m4a.ac3"},
+        OutputPathCase{"/music/Ærø 日本.m4a", "/out", PathStyle::Native, "/out/Ærø 日本.ac3"}));
+
+struct ErrorLineCase
+{
+    const char* name;
+    const char* output;
+    const char* line;
+};
+
+class LastErrorLineTest : public testing::TestWithParam<ErrorLineCase>
+{
+};
+
+TEST_P(LastErrorLineTest, FindsTheLineThatNamesTheCause)
+{
+    EXPECT_EQ(lastErrorLine(QByteArray(GetParam().output)).toStdString(), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LastErrorLineTest,
+    testing::Values(
+        ErrorLineCase{"Empty", "", ""}, ErrorLineCase{"OnlyBlankLines", "\n \r\n\t\r", ""},
+        ErrorLineCase{"LastLineTrimmed", "first\n  t.m4a: Invalid data found  \n\n",
+                      "t.m4a: Invalid data found"},
+        ErrorLineCase{"AfterProgressOnTheSameLine",
+                      "size=       0kB time=00:00:00.00 bitrate=N/A speed=   0x    \r"
+                      "[ac3 @ 0x5584f18b0dc0] Bit allocation failed. Try increasing the "
+                      "bitrate.\nError submitting audio frame to the encoder\n"
+                      "Conversion failed!\n",
+                      "[ac3 @ 0x5584f18b0dc0] Bit allocation failed. Try increasing the "
+                      "bitrate."},
+        ErrorLineCase{"ProgressSkipped",
+                      "Output error\nsize=  5kB time=00:00:01.01 bitrate= 40.2kbits/s\r",
+                      "Output error"},
+        ErrorLineCase{"OnlyProgress", "size=  5kB time=00:00:01.01 bitrate= 40.2kbits/s\r",
+                      "size=  5kB time=00:00:01.01 bitrate= 40.2kbits/s"},
+        ErrorLineCase{"OnlySummary", "size= 0kB time=00:00:00.00\rConversion failed!\n",
+                      "Conversion failed!"},
+        ErrorLineCase{"InvalidUtf8", "bad name \xff\xfe here\n",
+                      "bad name \xef\xbf\xbd\xef\xbf\xbd here"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
