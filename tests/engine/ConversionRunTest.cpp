@@ -592,6 +592,24 @@ TEST_F(ConversionRunTest, TheConverterReadsNothingFromStandardInput)
     EXPECT_EQ(output.readAll().trimmed(), QByteArray("/dev/null"));
 }
 
+TEST_F(ConversionRunTest, ALongListOfFailuresIsCountedInFull)
+{
+    fakeConverter();
+    for (int i = 1; i <= 23; ++i)
+        add(path(QStringLiteral("gone-%1.m4a").arg(i)));
+    useConstantRate(QStringLiteral("128 kbps"));
+    saveTo(folder(QStringLiteral("out")));
+
+    form.PushButton2_Click();
+
+    EXPECT_EQ(form.notConverted().size(), 23);
+    const QString message = window.messageTexts().value(0);
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Done.\r\r23 files could not be converted:\r")));
+    EXPECT_TRUE(message.contains(path(QStringLiteral("gone-20.m4a")) + QLatin1Char('\r')));
+    EXPECT_FALSE(message.contains(path(QStringLiteral("gone-21.m4a"))));
+    EXPECT_TRUE(message.endsWith(QStringLiteral("\r(and 3 more)")));
+}
+
 TEST_F(ConversionRunTest, AMissingConverterIsReportedAndEveryRowIsNamed)
 {
     environment.set("PLUMARK_FFMPEG", path(QStringLiteral("no-such-ffmpeg")).toUtf8());
