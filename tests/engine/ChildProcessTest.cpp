@@ -1,0 +1,81 @@
+#include "engine/ChildProcess.h"
+#include "ChildState.h"
+#include "engine/CommandOutput.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace plumark;
+
+namespace {
+
+TEST(ChildProcessTest, ChildGetsOnlyItsThreeStandardDescriptors)
+{
+    // A descriptor opened without close-on-exec, as a library might.
+    const int stray = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(stray, 0);
+    const QString script = QStringLiteral("n=3; while [ $n -le %1 ]; do [ -e /proc/$$/fd/$n ] && "
+                                          "echo leaked $n; n=$((n+1)); done;"
+                                          "readlink /proc/$$/fd/0; true")
+                               .arg(stray + 16);
+
+    const QString output = GetCommandOutput({{}, {"/bin/sh", "-c", script}}, true, true, false);
+
+    ::close(stray);
+    EXPECT_EQ(output, "/dev/null\n");
+}
+
+TEST(ChildProcessTest, WaitEndsWhenTheChildIsStopped)
+{
+    ChildProcess child;
+    ASSERT_EQ(child.start({"/bin/sleep", "30"}), 0);
+    EXPECT_TRUE(child.running());
+    EXPECT_FALSE(child.poll());
+
+    child.terminate();
+
+    EXPECT_TRUE(child.waitFor(10000));
+    EXPECT_FALSE(child.running());
+    EXPECT_EQ(child.exitCode(), 128 + SIGTERM);
+}
+
+TEST(ChildProcessTest, ChildOutlivesItsObjectAndIsReapedAtTheNextStart)
+{
+    QTemporaryDir dir;
+    const QString mark = dir.path() + "/finished";
+    pid_t pid = -1;
+    {
+        ChildProcess child;
+        ASSERT_EQ(child.start({"/bin/sh", "-c", "sleep 0.3; echo done > \"$1\"", "sh", mark}), 0);
+        pid = child.pid();
+    }
+
+    ASSERT_TRUE(test::waitForState(pid, 'Z'));
+    EXPECT_TRUE(QFile::exists(mark));
+
+    ChildProcess next;
+    ASSERT_EQ(next.start({"/bin/true"}), 0);
+    EXPECT_EQ(test::processState(pid), 0);
+    EXPECT_TRUE(next.waitFor(10000));
+    EXPECT_EQ(next.exitCode(), 0);
+}
+
+TEST(ChildProcessTest, MovedChildIsStillWaitedFor)
+{
+    ChildProcess first;
+    ASSERT_EQ(first.start({"/bin/sh", "-c", "exit 7"}), 0);
+    ChildProcess second(std::move(first));
+    EXPECT_FALSE(first.running());
+
+    ChildProcess third;
+    third = std::move(second);
+
+    EXPECT_TRUE(third.waitFor(10000));
+    EXPECT_EQ(third.exitCode(), 7);
+}
+
+} // namespace
