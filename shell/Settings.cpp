@@ -54,7 +54,8 @@ void WriteSetting(const QString& key, const QString& value)
     store.setValue(key, value);
     store.endGroup();
     store.sync();
-    if (store.status() != QSettings::NoError)
+    // A format error only says the old file held junk; the write replaced it.
+    if (store.status() == QSettings::AccessError || !store.isWritable())
         throw Failure(QStringLiteral("The settings file \"%1\" could not be written")
                           .arg(store.fileName()));
 }
