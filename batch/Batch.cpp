@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -89,6 +90,8 @@ int exitStatus(const QList<BatchJob>& jobs, bool stopped)
 
 int convert(const BatchOptions& options)
 {
+    // A closed standard output must not end the batch before it has cleaned up.
+    std::signal(SIGPIPE, SIG_IGN);
     StopSignal stop;
     QElapsedTimer clock;
     clock.start();

@@ -35,6 +35,9 @@ void makeCorpus(const QString& root, bool withBrokenFile)
     test::makeM4a(root + QStringLiteral("/a.m4a"));
     test::makeM4a(root + QLatin1Char('/') + OddName);
     test::makeM4a(root + QStringLiteral("/sub/b.m4a"), 1.2);
+    // Without --keep-tree its result replaces the one of "a.m4a", as the
+    // window's run does.
+    test::makeM4a(root + QStringLiteral("/sub/a.m4a"), 1.4);
     test::makeM4a(root + QStringLiteral("/sub/deeper/c d.m4a"), 0.8);
     test::writeFile(root + QStringLiteral("/sub/notes.txt"), "not an input");
     if (withBrokenFile)
@@ -69,8 +72,14 @@ TEST(BatchRun, ParallelRunConvertsEveryValidFileAsOneAtATimeDoes)
 
     // Not on a terminal: one line per finished file, then the summary naming
     // the file that could not be converted.
-    EXPECT_EQ(parallel.out.count(QStringLiteral("/5] ")), 5) << parallel.out.toStdString();
-    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Converted: 4 of 5")));
+    EXPECT_EQ(parallel.out.count(QStringLiteral("/6] ")), 6) << parallel.out.toStdString();
+    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Converted: 5 of 6")));
+    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Replaced by a later file of the same "
+                                                     "name:\n  ") +
+                                      in + QStringLiteral("/a.m4a -> ") + parallelOut +
+                                      QStringLiteral("/a.ac3\n")))
+        << parallel.out.toStdString();
+    EXPECT_NEAR(test::probeMedia(parallelOut + QStringLiteral("/a.ac3")).duration, 1.4, 0.1);
     EXPECT_TRUE(parallel.out.contains(QStringLiteral("Not converted: 1\n  ") + in +
                                       QStringLiteral("/sub/broken.m4a: ")))
         << parallel.out.toStdString();
@@ -80,6 +89,38 @@ TEST(BatchRun, ParallelRunConvertsEveryValidFileAsOneAtATimeDoes)
          QStringLiteral("192"), QStringLiteral("--output-dir"), serialOut, in});
     EXPECT_EQ(serial.exitCode, 1);
     EXPECT_EQ(filesUnder(serialOut), results);
+}
+
+// Two inputs whose results share one name never convert at the same time:
+// the later one replaces the earlier one's result, as one at a time.
+TEST(BatchRun, ResultsOfTheSameNameAreMadeOneAfterTheOther)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const QString log = dir.filePath(QStringLiteral("log"));
+    QDir().mkpath(out);
+    test::writeFile(in + QStringLiteral("/song.m4a"), "first");
+    test::writeFile(in + QStringLiteral("/sub/song.m4a"), "second");
+    const QString converter = test::writeScript(
+        dir.filePath(QStringLiteral("logging-ffmpeg")),
+        QStringLiteral("echo \"start $2\" >> \"$LOG\"\nsleep 0.3\ncat \"$2\" > \"$7\"\n"
+                       "echo \"end $2\" >> \"$LOG\""));
+
+    const test::BatchResult result = test::runConvert(
+        {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+         QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+        {QStringLiteral("PLUMARK_FFMPEG=") + converter, QStringLiteral("LOG=") + log});
+    EXPECT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
+    QFile logFile(log);
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(logFile.readAll()),
+              QStringLiteral("start %1/song.m4a\nend %1/song.m4a\n"
+                             "start %1/sub/song.m4a\nend %1/sub/song.m4a\n")
+                  .arg(in));
+    QFile output(out + QStringLiteral("/song.ac3"));
+    ASSERT_TRUE(output.open(QIODevice::ReadOnly));
+    EXPECT_EQ(output.readAll(), QByteArray("second"));
 }
 
 TEST(BatchRun, KeepTreeMirrorsFoldersAndSkipExistingResumes)
@@ -101,14 +142,15 @@ TEST(BatchRun, KeepTreeMirrorsFoldersAndSkipExistingResumes)
     const QMap<QString, QByteArray> results = filesUnder(out);
     EXPECT_EQ(results.keys(),
               QStringList({QStringLiteral("a.ac3"), QStringLiteral("it's \"odd\" $name `x`.ac3"),
-                           QStringLiteral("sub/b.ac3"), QStringLiteral("sub/deeper/c d.ac3")}));
+                           QStringLiteral("sub/a.ac3"), QStringLiteral("sub/b.ac3"),
+                           QStringLiteral("sub/deeper/c d.ac3")}));
     const QDateTime written = QFileInfo(out + QStringLiteral("/sub/b.ac3")).lastModified();
 
     const test::BatchResult again =
         test::runConvert(QStringList{QStringLiteral("--skip-existing")} + arguments);
     EXPECT_EQ(again.exitCode, 0);
-    EXPECT_TRUE(again.out.contains(QStringLiteral("Converted: 0 of 4")));
-    EXPECT_TRUE(again.out.contains(QStringLiteral("Skipped: 4")));
+    EXPECT_TRUE(again.out.contains(QStringLiteral("Converted: 0 of 5")));
+    EXPECT_TRUE(again.out.contains(QStringLiteral("Skipped: 5")));
     EXPECT_TRUE(again.out.contains(QStringLiteral("Nothing to convert")));
     EXPECT_EQ(filesUnder(out), results);
     EXPECT_EQ(QFileInfo(out + QStringLiteral("/sub/b.ac3")).lastModified(), written);
@@ -118,8 +160,8 @@ TEST(BatchRun, KeepTreeMirrorsFoldersAndSkipExistingResumes)
     const test::BatchResult resumed =
         test::runConvert(QStringList{QStringLiteral("--skip-existing")} + arguments);
     EXPECT_EQ(resumed.exitCode, 0);
-    EXPECT_TRUE(resumed.out.contains(QStringLiteral("Converted: 1 of 4")));
-    EXPECT_TRUE(resumed.out.contains(QStringLiteral("Skipped: 3")));
+    EXPECT_TRUE(resumed.out.contains(QStringLiteral("Converted: 1 of 5")));
+    EXPECT_TRUE(resumed.out.contains(QStringLiteral("Skipped: 4")));
     EXPECT_EQ(filesUnder(out), results);
 }
 
