@@ -12,6 +12,8 @@ struct OutputPathCase
     const char* folder;
     PathStyle style;
     const char* output;
+    // Names the case in test listings.
+    friend void PrintTo(const OutputPathCase& c, std::ostream* os) { *os << c.input; }
 };
 
 class OutputPathTest : public testing::TestWithParam<OutputPathCase>
@@ -44,6 +46,8 @@ struct ErrorLineCase
     const char* name;
     const char* output;
     const char* line;
+    // Names the case in test listings.
+    friend void PrintTo(const ErrorLineCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LastErrorLineTest : public testing::TestWithParam<ErrorLineCase>

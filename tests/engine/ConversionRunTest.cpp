@@ -235,6 +235,8 @@ struct EarlyExitCase
     const char* folder; // relative to the test folder; empty for none
     bool besideSource;
     const char* message;
+    // Names the case in test listings.
+    friend void PrintTo(const EarlyExitCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class EarlyExitTest : public ConversionRunTest, public testing::WithParamInterface<EarlyExitCase>
@@ -374,6 +376,8 @@ struct NamingCase
     const char* input;  // relative to the test folder
     const char* folder; // Text1, relative to the test folder; empty: beside the source
     const char* output; // relative to the test folder
+    // Names the case in test listings.
+    friend void PrintTo(const NamingCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class OutputNameTest : public ConversionRunTest, public testing::WithParamInterface<NamingCase>
@@ -438,6 +442,8 @@ struct RefusedRowCase
     std::function<QString(const QString& base)> make;
     bool besideSource;
     const char* reason;
+    // Names the case in test listings.
+    friend void PrintTo(const RefusedRowCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class RefusedRowTest : public ConversionRunTest, public testing::WithParamInterface<RefusedRowCase>
@@ -518,6 +524,8 @@ struct FailingConverterCase
     const char* name;
     const char* body;
     const char* reason;
+    // Names the case in test listings.
+    friend void PrintTo(const FailingConverterCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FailingConverterTest : public ConversionRunTest,

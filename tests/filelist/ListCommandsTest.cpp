@@ -21,6 +21,8 @@ struct RemovalCase
     int keyCode;
     int shift;
     QStringList left;
+    // Names the case in test listings.
+    friend void PrintTo(const RemovalCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class RemovalTest : public testing::TestWithParam<RemovalCase>
@@ -74,6 +76,8 @@ struct ClearCase
     const char* name;
     int pointer;
     int rowsLeft;
+    // Names the case in test listings.
+    friend void PrintTo(const ClearCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ClearTest : public testing::TestWithParam<ClearCase>
