@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace plumark {
+
+// One file of a folder listing that matched the pattern and could be opened.
+struct ListedFile
+{
+    QString name;
+    // A regular file (not a link) whose name begins with ".": hidden and
+    // archive and nothing else.
+    bool hiddenRegular = false;
+};
+
+// One sub-folder of a folder listing; links to folders count as sub-folders.
+struct SubFolder
+{
+    QString name;
+    QByteArray nameBytes;
+    quint64 device = 0;
+    quint64 inode = 0;
+};
+
+// The files of folder whose names match pattern and that can be opened, in
+// listing order. A folder that cannot be read gives none.
+QList<ListedFile> listFiles(const QString& folder, const QString& pattern);
+
+// Appends folder's sub-folders ("." and ".." aside) to subs in listing order. Returns 0, or the
+// errno value that ended the listing (subs then holds those read before).
+int listSubFolders(const QString& folder, QList<SubFolder>& subs);
+
+// "*" and "?" matched ignoring letter case; "*.*" matches every name.
+bool matchesPattern(const QString& name, const QString& pattern);
+
+// Listing order: by name ignoring letter case, ties by exact name.
+bool listsBefore(const QString& a, const QString& b);
+
+} // namespace plumark
