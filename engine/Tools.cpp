@@ -152,7 +152,8 @@ void WriteBytesToFile(const QString& toolPath, const QString& path,
 ToolsFolder::ToolsFolder()
 {
     const QString parent = TemporaryFolder();
-    QByteArray pattern = nativePath(parent + QStringLiteral("/plumark-XXXXXX"));
+    QByteArray pattern =
+        nativePath(CollapseBackslashes(parent + QStringLiteral("/plumark-XXXXXX")));
     // mkdtemp makes the folder with owner-only rights.
     if (::mkdtemp(pattern.data()) == nullptr)
         throw Failure(QStringLiteral("The tools folder could not be made in \"%1\": %2")

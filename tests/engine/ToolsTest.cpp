@@ -121,6 +121,26 @@ TEST(ToolsFolder, ToolPlantedInTheTemporaryFolderIsNeitherRunNorDeleted)
     EXPECT_TRUE(FileExists(plantedProbe));
 }
 
+TEST(ToolsFolder, EachRunHasItsOwnFolderThatOutlivesTheOthersRemoval)
+{
+    ToolsFolder first;
+    ToolsFolder second;
+    EXPECT_NE(first.path(), second.path());
+    WriteBytesToFile(LoadResource(converterId()), first.converterPath());
+    WriteBytesToFile(LoadResource(converterId()), second.converterPath());
+    first.remove();
+    EXPECT_TRUE(FileExists(second.converterPath()));
+}
+
+TEST(ToolsFolder, JoinsATemporaryFolderWithATrailingSlashCleanly)
+{
+    ScopedEnvironment env;
+    env.set("TEMP", (TemporaryFolder() + QLatin1Char('/')).toUtf8());
+    ToolsFolder folder;
+    EXPECT_FALSE(folder.path().contains(QStringLiteral("//"))) << folder.path().toStdString();
+    EXPECT_TRUE(FolderExists(folder.path()));
+}
+
 TEST(WriteBytesToFile, UsesAFileAlreadyAtThePathUnchanged)
 {
     ToolsFolder folder;
