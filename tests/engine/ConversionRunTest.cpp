@@ -346,6 +346,34 @@ TEST_F(ConversionRunTest, RowsAddedDuringARunCountButAreNotConverted)
     EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
 }
 
+TEST_F(ConversionRunTest, RowsClearedDuringARunAreReportedAndTheRunEnds)
+{
+    fakeConverter();
+    for (const char* name : {"a.m4a", "b.m4a", "c.m4a"}) {
+        writeFile(path(QLatin1String(name)), "m4a");
+        add(path(QLatin1String(name)));
+    }
+    useConstantRate(QStringLiteral("128 kbps"));
+    saveTo(folder(QStringLiteral("out")));
+    // A scan that ends during the run resets the pointer, so Clear is allowed.
+    duringFirstConversion([this] {
+        window.pointer = PointerDefault;
+        form.PushButton4_Click();
+    });
+
+    form.PushButton2_Click();
+
+    EXPECT_EQ(converterCalls().size(), 1);
+    const QStringList reports = errorReports();
+    ASSERT_EQ(reports.size(), 2);
+    for (const QString& report : reports)
+        EXPECT_TRUE(report.contains(
+            QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 14\r\r")))
+            << report.toStdString();
+    EXPECT_EQ(window.messageTexts().last(), QStringLiteral("Done."));
+    expectIdle();
+}
+
 TEST_F(ConversionRunTest, OptionsChangedDuringARunApplyFromTheNextRow)
 {
     fakeConverter();
