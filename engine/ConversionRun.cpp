@@ -68,14 +68,17 @@ void MainForm::PushButton2_Click()
     ProgressBar& bar = m_window.progressBar();
 
     if (guard.test(1, [&] { return m_list.count() == 0; })) {
-        m_window.message(QStringLiteral("No files added."));
+        guard.step(1, [&] { m_window.message(QStringLiteral("No files added.")); });
         return;
     }
     if (guard.test(2, [&] {
             const bool folderMissing = !FolderExists(m_window.folderText());
             return folderMissing && !m_window.option(4);
         })) {
-        m_window.message(QStringLiteral("Folder does not exist. Please select another folder."));
+        guard.step(2, [&] {
+            m_window.message(
+                QStringLiteral("Folder does not exist. Please select another folder."));
+        });
         return;
     }
     guard.step(3, [&] { m_window.setMousePointer(PointerBusy); });
