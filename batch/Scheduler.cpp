@@ -121,9 +121,10 @@ bool Scheduler::run()
 
         // While every converter slot is taken, the next file's rate is found
         // so that it can start as soon as one is free.
-        if (m_next < count && m_setup.rateFor) {
+        if (m_next < count && m_next != m_probedAhead && m_setup.rateFor) {
             BatchJob& next = m_jobs[m_next];
             if (next.state == BatchJob::State::Pending && next.rateToken.isEmpty()) {
+                m_probedAhead = m_next;
                 next.rateToken = m_setup.rateFor(next.input);
                 continue;
             }

@@ -59,6 +59,7 @@ private:
     qint64 m_lastShown = -1;
     int m_done = 0;
     int m_next = 0;
+    int m_probedAhead = -1;
 };
 
 } // namespace plumark

@@ -208,11 +208,18 @@ TEST(BatchRun, RatesFollowTheInputOrAreSnappedAndSaidSo)
     const QString input = dir.filePath(QStringLiteral("song.m4a"));
     test::makeM4a(input, 1.0, 96);
 
-    // Without --bitrate the probe reads the input's own rate; the result
-    // goes beside its source.
-    const test::BatchResult own = test::runConvert({input});
+    test::makeM4a(dir.filePath(QStringLiteral("more/loud.m4a")), 1.0, 160);
+    test::makeM4a(dir.filePath(QStringLiteral("more/quiet.m4a")), 1.0, 64);
+
+    // Without --bitrate the probe reads each input's own rate, also for the
+    // files whose rate is found while another converts; results go beside
+    // their sources.
+    const test::BatchResult own = test::runConvert({QStringLiteral("--jobs"), QStringLiteral("1"),
+                                                    input, dir.filePath(QStringLiteral("more"))});
     EXPECT_EQ(own.exitCode, 0) << own.out.toStdString() << own.err.toStdString();
     EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, 96000);
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("more/loud.ac3"))).bitRate, 160000);
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("more/quiet.ac3"))).bitRate, 64000);
 
     const test::BatchResult snapped =
         test::runConvert({QStringLiteral("--bitrate"), QStringLiteral("144 kbps"), input});
