@@ -8,9 +8,9 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plumark {
