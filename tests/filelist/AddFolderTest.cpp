@@ -2,6 +2,7 @@
 #include "Tree.h"
 #include "engine/QStringPrinter.h"
 #include "filelist/FolderListing.h"
+#include "shell/ErrorReport.h"
 #include "support/FakeWindow.h"
 
 #include <QDir>
@@ -82,6 +83,20 @@ TEST_F(ScanTree, FolderThatCannotBeListedIsDroppedAndTheRestScanned)
               tree.paths({"A.m4a", "a.m4a", "b.m4a", ".config/c.m4a", "alpha/x.m4a", "Zeta/z.m4a",
                           "alpha/deep/d.m4a", "Zeta/under/u.m4a", "alpha/deep/deeper/e.m4a"}));
     EXPECT_TRUE(window.messages.isEmpty());
+}
+
+TEST_F(ScanTree, FailureIsReportedAndTheScanGoesOn)
+{
+    FakeWindow window;
+    window.onYield = [&] {
+        if (window.yields == 1)
+            throw Failure("Out of memory");
+    };
+    EXPECT_EQ(scan(tree.root(), "*.m4a", window).size(), 10);
+    ASSERT_EQ(window.messages.size(), 1);
+    EXPECT_EQ(window.messages[0].text,
+              errorReportText("Out of memory", identity::GetSubDirectories2016, 3));
+    EXPECT_EQ(window.messages[0].title, "Application Error");
 }
 
 TEST(Scan, CollectsSubFoldersBreadthFirst)
