@@ -21,7 +21,8 @@ class Listing
 public:
     explicit Listing(const QString& folder)
     {
-        m_fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        m_fd =
+            ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
         if (m_fd < 0) {
             m_error = errno;
             return;

@@ -142,6 +142,7 @@ TEST(Scan, SkipsFifosDevicesAndOddFolderNames)
     const QByteArray badFile = tree.root().toUtf8() + "/bad\xfe.m4a";
     ::close(::open(badFile.constData(), O_CREAT | O_WRONLY, 0600));
     EXPECT_EQ(scan(tree.root(), "*.*"), tree.paths({"ok.m4a", "Ωμέγα/o.m4a"}));
+    EXPECT_TRUE(scan(tree.path("pipe.m4a"), "*.*").isEmpty());
 }
 
 TEST(Scan, GetFilesInFolderTakesHiddenFilesButNoFolders)
