@@ -65,7 +65,16 @@ bool isProgressLine(const QString& line)
 bool isSummaryLine(const QString& line)
 {
     return line == QLatin1String("Conversion failed!") ||
-           line.startsWith(QLatin1String("Error submitting "));
+           line.startsWith(QLatin1String("Error submitting ")) ||
+           (line.startsWith(QLatin1String("video:")) && line.contains(QLatin1String(" audio:")));
+}
+
+// The converter says its result could not be written out, yet exits with 0
+// (a full disk, for example): the result is cut short.
+bool isWriteFailureLine(const QString& line)
+{
+    return line.startsWith(QLatin1String("Error writing trailer of ")) ||
+           line.startsWith(QLatin1String("Error closing file "));
 }
 
 } // namespace
@@ -107,6 +116,8 @@ QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
         return errorLine.isEmpty()
                    ? QStringLiteral("The converter failed with exit code %1.").arg(exitCode)
                    : errorLine;
+    if (isWriteFailureLine(errorLine))
+        return errorLine;
     struct stat output;
     if (::stat(nativePath(outputPath).constData(), &output) != 0 || !S_ISREG(output.st_mode))
         return QStringLiteral("The converter wrote no output file.");
