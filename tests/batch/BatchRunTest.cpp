@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -261,6 +262,44 @@ TEST(BatchRun, DryRunPrintsCommandLinesOnly)
         << result.out.toStdString();
     EXPECT_EQ(result.out.count(QLatin1Char('\n')), 1);
     EXPECT_FALSE(QFileInfo::exists(output));
+}
+
+// On a terminal one line is redrawn in place, with the share of each file
+// that its converter reports and an estimate of the time left.
+TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"a.m4a", "b.m4a"})
+        test::writeFile(dir.filePath(QStringLiteral("in/") + QLatin1String(name)), "input");
+    const QString converter = test::writeScript(
+        dir.filePath(QStringLiteral("reporting-ffmpeg")),
+        QStringLiteral(
+            "printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 128 kb/s\\n' >&2\n"
+            "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
+            "sleep 0.6\nprintf data > \"$7\""));
+    const QString command =
+        QStringLiteral("'%1' convert --jobs 1 --bitrate 192 '%2'")
+            .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"), dir.filePath(QStringLiteral("in")));
+
+    // "script" gives the program a terminal of its own.
+    QProcess script;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PLUMARK_FFMPEG"), converter);
+    script.setProcessEnvironment(environment);
+    script.setStandardInputFile(QProcess::nullDevice());
+    script.start(QStringLiteral("script"),
+                 {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    ASSERT_TRUE(script.waitForFinished(60000));
+    EXPECT_EQ(script.exitCode(), 0);
+    const QString shown = QString::fromUtf8(script.readAllStandardOutput());
+    const QStringList expected{
+        QStringLiteral(
+            "\r\033\\[K0/2 done \\| a\\.m4a 50% \\| \\d+:\\d\\d elapsed, about \\d+:\\d\\d left"),
+        QStringLiteral("\r\033\\[K1/2 done \\| b\\.m4a 50% \\| ")};
+    for (const QString& line : expected)
+        EXPECT_TRUE(shown.contains(QRegularExpression(line))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\r\033[KConverted: 2 of 2")));
+    EXPECT_FALSE(shown.contains(QStringLiteral("[1/2]")));
 }
 
 } // namespace
