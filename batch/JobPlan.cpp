@@ -6,6 +6,8 @@
 #include "filelist/AddFolder.h"
 #include "filelist/FileList.h"
 
+#include <QFileInfo>
+
 namespace plumark {
 
 namespace {
@@ -34,7 +36,9 @@ QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
 {
     QList<BatchJob> jobs;
     const QString pattern = QStringLiteral("*.") + options.extension;
-    for (const QString& path : options.paths) {
+    for (const QString& argument : options.paths) {
+        // A name without a folder would otherwise give a result in "/".
+        const QString path = QFileInfo(argument).absoluteFilePath();
         if (!FolderExists(path)) {
             jobs.append(jobFor(path, options.outputFolder, {}));
             continue;

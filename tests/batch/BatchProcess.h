@@ -19,11 +19,14 @@ struct BatchResult
 // Runs the built program with "convert" and the arguments. extraEnvironment
 // holds "NAME=value" entries added to this process's environment. whileRunning,
 // when given, is called with the started process before the run is awaited.
+// An empty working directory is this process's own.
 inline BatchResult runConvert(const QStringList& arguments,
                               const QStringList& extraEnvironment = {},
-                              const std::function<void(QProcess&)>& whileRunning = {})
+                              const std::function<void(QProcess&)>& whileRunning = {},
+                              const QString& workingDirectory = {})
 {
     QProcess process;
+    process.setWorkingDirectory(workingDirectory);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString& entry : extraEnvironment)
         environment.insert(entry.section(QLatin1Char('='), 0, 0),

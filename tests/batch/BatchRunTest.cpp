@@ -252,8 +252,10 @@ TEST(BatchRun, DryRunPrintsCommandLinesOnly)
     QTemporaryDir dir;
     const QString input = dir.filePath(OddName);
     test::writeFile(input, "input");
+    // A name without a folder is the file in the working folder.
     const test::BatchResult result = test::runConvert(
-        {QStringLiteral("--dry-run"), QStringLiteral("--bitrate"), QStringLiteral("192"), input});
+        {QStringLiteral("--dry-run"), QStringLiteral("--bitrate"), QStringLiteral("192"), OddName},
+        {}, {}, dir.path());
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QString output = dir.filePath(QStringLiteral("it's \"odd\" $name `x`.ac3"));
     EXPECT_TRUE(result.out.endsWith(QStringLiteral("/ffmpeg.exe\" -i \"") + input +
