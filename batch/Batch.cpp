@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <sched.h>
 #include <thread>
 
 namespace plumark {
@@ -76,6 +77,16 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
                             QLatin1Char('\n'));
     }
     return allConvertible ? 0 : 1;
+}
+
+// The processor cores this process may run on.
+int processorCount()
+{
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    if (::sched_getaffinity(0, sizeof cores, &cores) == 0)
+        return std::max(1, CPU_COUNT(&cores));
+    return std::max(1, int(std::thread::hardware_concurrency()));
 }
 
 int exitStatus(const QList<BatchJob>& jobs, bool stopped)
@@ -157,8 +168,7 @@ int runBatch(int argc, char** argv)
     QStringList arguments;
     for (int i = 2; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    const int cores = int(std::thread::hardware_concurrency());
-    const ParsedOptions parsed = parseBatchOptions(arguments, cores > 0 ? cores : 1);
+    const ParsedOptions parsed = parseBatchOptions(arguments, processorCount());
     if (!parsed.error.isEmpty())
         return usageError(parsed.error);
     const BatchOptions& options = parsed.options;
