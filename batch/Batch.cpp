@@ -103,12 +103,14 @@ int convert(const BatchOptions& options)
 {
     // A closed standard output must not end the batch before it has cleaned up.
     std::signal(SIGPIPE, SIG_IGN);
-    StopSignal stop;
     QElapsedTimer clock;
     clock.start();
     ConsoleWindow window;
 
+    // Until the scan is over nothing needs cleaning up: a stop ends the
+    // program at once. From here on it is noticed and handled.
     QList<BatchJob> jobs = planJobs(options, window);
+    StopSignal stop;
     if (jobs.isEmpty()) {
         printTo(stderr, QStringLiteral("plumark convert: no file found to convert.\n"));
         return 0;
