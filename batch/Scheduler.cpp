@@ -120,10 +120,13 @@ bool Scheduler::run()
             break;
 
         // While every converter slot is taken, the next file's rate is found
-        // so that it can start as soon as one is free.
+        // so that it can start as soon as one is free. A file the run will
+        // refuse is never probed: the probe would wait forever on a FIFO or
+        // read a device without end.
         if (m_next < count && m_next != m_probedAhead && m_setup.rateFor) {
             BatchJob& next = m_jobs[m_next];
-            if (next.state == BatchJob::State::Pending && next.rateToken.isEmpty()) {
+            if (next.state == BatchJob::State::Pending && next.rateToken.isEmpty() &&
+                refusalReason(next.input, next.output).isEmpty()) {
                 m_probedAhead = m_next;
                 next.rateToken = m_setup.rateFor(next.input);
                 continue;

@@ -147,6 +147,31 @@ const Row rows[] = {
          ::rename(QFile::encodeName(s.at(QStringLiteral("copy"))).constData(), raw.constData());
          s.addBad(QFile::decodeName(raw), QStringLiteral("does not exist"));
      }},
+    {"DanglingLink",
+     [](Scene& s) {
+         QFile::link(s.at(QStringLiteral("gone.m4a")), s.in + QStringLiteral("/gone.m4a"));
+         s.addBad(s.in + QStringLiteral("/gone.m4a"), QStringLiteral("does not exist"));
+     }},
+    {"LinkLoop",
+     [](Scene& s) {
+         QFile::link(s.in + QStringLiteral("/loop.m4a"), s.in + QStringLiteral("/loop.m4a"));
+         s.addBad(s.in + QStringLiteral("/loop.m4a"),
+                  QStringLiteral("Too many levels of symbolic links"));
+     }},
+    {"DeviceBehindLink",
+     [](Scene& s) {
+         // Endless zeros: the converter would never finish reading them.
+         QFile::link(QStringLiteral("/dev/zero"), s.in + QStringLiteral("/zero.m4a"));
+         s.addBad(s.in + QStringLiteral("/zero.m4a"), QStringLiteral("a device"));
+     }},
+    {"ShellCharactersInName",
+     [](Scene& s) {
+         // No shell ever reads a path: this one converts like any other.
+         const QString name = QStringLiteral("it's \"$(touch x)\" `id`;\n-rf *.m4a");
+         QFile::copy(s.in + QStringLiteral("/a.m4a"), s.in + QLatin1Char('/') + name);
+         s.rows.insert(1, s.in + QLatin1Char('/') + name);
+         s.results.append(s.out + QStringLiteral("/it's \"$(touch x)\" `id`;\n-rf *.ac3"));
+     }},
     {"NameOf255Bytes",
      [](Scene& s) {
          // 125 two-byte letters and "x.m4a": the longest name allowed, and
