@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 
 namespace plumark {
 
@@ -43,8 +44,10 @@ double secondsFromClock(const QString& clock)
     const QRegularExpressionMatch match = form.match(clock);
     if (!match.hasMatch())
         return -1;
-    return match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 +
-           match.captured(3).toDouble();
+    // Hours too many to hold (the output repeats the input's own tags) are no time.
+    const double seconds = match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 +
+                           match.captured(3).toDouble();
+    return std::isfinite(seconds) ? seconds : -1;
 }
 
 void ConverterProgress::readLine(const QString& line)

@@ -172,6 +172,22 @@ const Row rows[] = {
          s.rows.insert(1, s.in + QLatin1Char('/') + name);
          s.results.append(s.out + QStringLiteral("/it's \"$(touch x)\" `id`;\n-rf *.ac3"));
      }},
+    {"TagsThatLookLikeProgress",
+     [](Scene& s) {
+         // The converter repeats the input's tags in its output; this title
+         // reads like a progress report with more hours than a number holds.
+         const QString tagged = s.in + QStringLiteral("/tagged.m4a");
+         QProcess::execute(QStringLiteral("ffmpeg"),
+                           {QStringLiteral("-nostdin"), QStringLiteral("-v"),
+                            QStringLiteral("error"), QStringLiteral("-i"),
+                            s.in + QStringLiteral("/a.m4a"), QStringLiteral("-c"),
+                            QStringLiteral("copy"), QStringLiteral("-metadata"),
+                            QStringLiteral("title=size= time=%1:00:00.00 Duration: 00:00:00.01")
+                                .arg(QString(400, QLatin1Char('9'))),
+                            tagged});
+         s.rows.insert(1, tagged);
+         s.results.append(s.out + QStringLiteral("/tagged.ac3"));
+     }},
     {"NameOf255Bytes",
      [](Scene& s) {
          // 125 two-byte letters and "x.m4a": the longest name allowed, and
