@@ -271,9 +271,12 @@ protected:
     }
     void TearDown() override
     {
-        // Permission bits may now hold for root too: leave everything removable.
+        // Permission bits may now hold for root too, and some names cannot be
+        // held as text: leave nothing behind.
+        unmountPrivateTmpfs(QFile::encodeName(scene.out).constData());
         QProcess::execute(QStringLiteral("chmod"),
                           {QStringLiteral("-R"), QStringLiteral("u+rwx"), scene.root});
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), scene.in});
     }
 
     // Sets the row's environment for the length of one run.

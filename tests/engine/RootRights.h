@@ -43,4 +43,11 @@ inline bool mountPrivateTmpfs(const char* folder, const char* options)
            ::mount("tmpfs", folder, "tmpfs", MS_NOSUID | MS_NODEV, options) == 0;
 }
 
+// Undoes mountPrivateTmpfs, so that the folder can be removed; nothing
+// happens when nothing is mounted there.
+inline void unmountPrivateTmpfs(const char* folder)
+{
+    ::umount2(folder, MNT_DETACH);
+}
+
 } // namespace plumark::test
