@@ -40,6 +40,10 @@ struct Scene
     QList<std::pair<QString, QString>> named;
     // Part of the error report the window's run must show; empty for none.
     QString errorReport;
+    // Files outside the input folder that must come through unchanged.
+    QStringList kept;
+    // Entries of the output folders that are the user's own, not results.
+    QStringList alsoThere;
 
     QString at(const QString& name) const { return root + QLatin1Char('/') + name; }
     void addBad(const QString& path, const QString& reason)
@@ -188,6 +192,30 @@ const Row rows[] = {
          s.rows.insert(1, tagged);
          s.results.append(s.out + QStringLiteral("/tagged.ac3"));
      }},
+    {"ResultNameTakenByFolder",
+     [](Scene& s) {
+         // A folder of the user's where a result would go is never removed.
+         const QString notes = s.out + QStringLiteral("/a.ac3/notes.txt");
+         writeFile(notes, "mine\n");
+         s.results = {s.out + QStringLiteral("/z.ac3")};
+         s.outputFolders.append(s.out + QStringLiteral("/a.ac3"));
+         s.alsoThere = {s.out + QStringLiteral("/a.ac3"), notes};
+         s.kept.append(notes);
+         s.named.append({s.rows.constFirst(), QStringLiteral("already exists")});
+     }},
+    {"InputWouldBeItsOwnResult",
+     [](Scene& s) {
+         // An AC3 file lying where its result would go is not converted onto itself.
+         const QString ac3 = s.out + QStringLiteral("/song.ac3");
+         QProcess::execute(QStringLiteral("ffmpeg"),
+                           {QStringLiteral("-nostdin"), QStringLiteral("-v"),
+                            QStringLiteral("error"), QStringLiteral("-i"),
+                            s.in + QStringLiteral("/a.m4a"), QStringLiteral("-acodec"),
+                            QStringLiteral("ac3"), ac3});
+         s.addBad(ac3, QStringLiteral("would replace the input"));
+         s.results.append(ac3);
+         s.kept.append(ac3);
+     }},
     {"NameOf255Bytes",
      [](Scene& s) {
          // 125 two-byte letters and "x.m4a": the longest name allowed, and
@@ -268,6 +296,8 @@ protected:
                           .starts_with("ThroughTheBatchMode");
         GetParam().make(scene);
         inputsBefore = snapshot(scene.in);
+        for (const QString& file : scene.kept)
+            keptBefore.append(fileHash(file));
     }
     void TearDown() override
     {
@@ -303,15 +333,18 @@ protected:
             for (const QByteArray& name : snapshot(folder).keys())
                 found.append(folder + QLatin1Char('/') + QFile::decodeName(name));
         found.sort();
-        QStringList expected = scene.results;
+        QStringList expected = scene.results + scene.alsoThere;
         expected.sort();
         EXPECT_EQ(found, expected) << "stray or missing results";
         EXPECT_EQ(snapshot(scene.in), inputsBefore) << "an input changed";
+        for (qsizetype i = 0; i < scene.kept.size(); ++i)
+            EXPECT_EQ(fileHash(scene.kept[i]), keptBefore[i]) << qPrintable(scene.kept[i]);
     }
 
     QTemporaryDir dir;
     Scene scene;
     FolderSnapshot inputsBefore;
+    QList<QByteArray> keptBefore;
 };
 
 TEST_P(BadInputTest, ThroughTheWindowRun)
