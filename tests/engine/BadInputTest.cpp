@@ -17,7 +17,6 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
-#include <optional>
 #include <sys/stat.h>
 
 using namespace plumark;
@@ -337,6 +336,9 @@ protected:
         expected.sort();
         EXPECT_EQ(found, expected) << "stray or missing results";
         EXPECT_EQ(snapshot(scene.in), inputsBefore) << "an input changed";
+        const QString temp = qEnvironmentVariable("TEMP");
+        EXPECT_TRUE(QDir(temp).entryList({QStringLiteral("plumark-*")}, QDir::AllEntries).isEmpty())
+            << "a tools folder is left in " << qPrintable(temp);
         for (qsizetype i = 0; i < scene.kept.size(); ++i)
             EXPECT_EQ(fileHash(scene.kept[i]), keptBefore[i]) << qPrintable(scene.kept[i]);
     }
