@@ -24,8 +24,7 @@ bool FileExists(const QString& path)
 bool FolderExists(const QString& path)
 {
     struct stat st;
-    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 &&
-           S_ISDIR(st.st_mode);
+    return !path.isEmpty() && ::stat(nativePath(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 QString FileNameOf(const QString& path, PathStyle style)

@@ -7,9 +7,8 @@ namespace plumark {
 void FileList::check(int row) const
 {
     if (row < 1 || row > count())
-        throw Failure(QStringLiteral("Row %1 does not exist (the list has %2 rows)")
-                          .arg(row)
-                          .arg(count()));
+        throw Failure(
+            QStringLiteral("Row %1 does not exist (the list has %2 rows)").arg(row).arg(count()));
 }
 
 QString FileList::text(int row) const

@@ -10,8 +10,7 @@ QString errorReportText(const QString& description, const QString& identity, int
            QString::fromLatin1(SupportAddress);
 }
 
-void ShowErrorReport(Window& window, const QString& description, const QString& identity,
-                     int line)
+void ShowErrorReport(Window& window, const QString& description, const QString& identity, int line)
 {
     window.message(errorReportText(description, identity, line),
                    QStringLiteral("Application Error"), MessageIcon::Warning);

@@ -27,8 +27,7 @@ inline constexpr auto GetSubDirectories2016 =
 QString errorReportText(const QString& description, const QString& identity, int line);
 
 // Shows the report: title "Application Error", warning icon, OK only.
-void ShowErrorReport(Window& window, const QString& description, const QString& identity,
-                     int line);
+void ShowErrorReport(Window& window, const QString& description, const QString& identity, int line);
 
 // The trap of a guarded procedure. Each step runs under its fixed line number;
 // a failure is reported with the procedure's identity and that line, and the

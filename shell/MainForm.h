@@ -29,9 +29,9 @@ struct NotConverted
 //   filelist/FolderButton.cpp  PushButton3_Click
 //   filelist/Drop.cpp          ListView1_OLEDragOver, ListView1_OLEDragDrop
 //   filelist/PointerDrag.cpp   the pointer and row-drag handlers
-//   shell/Options.cpp          Option1_Click .. Option4_Click, Combo1_*, Text1_Change, PushButton7_Click
-//   shell/StartUp.cpp          Form_Load, Form_Unload
-//   samples/SampleFiles.cpp    PushButton5_Click
+//   shell/Options.cpp          Option1_Click .. Option4_Click, Combo1_*, Text1_Change,
+//   PushButton7_Click shell/StartUp.cpp          Form_Load, Form_Unload samples/SampleFiles.cpp
+//   PushButton5_Click
 class MainForm
 {
 public:

@@ -56,8 +56,8 @@ void WriteSetting(const QString& key, const QString& value)
     store.sync();
     // A format error only says the old file held junk; the write replaced it.
     if (store.status() == QSettings::AccessError || !store.isWritable())
-        throw Failure(QStringLiteral("The settings file \"%1\" could not be written")
-                          .arg(store.fileName()));
+        throw Failure(
+            QStringLiteral("The settings file \"%1\" could not be written").arg(store.fileName()));
 }
 
 qint16 toInteger16(const QString& text)

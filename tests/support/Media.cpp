@@ -19,8 +19,8 @@ QString run(const QString& program, const QStringList& args)
     p.setStandardInputFile(QProcess::nullDevice());
     p.start();
     p.waitForFinished(120000);
-    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << " failed: "
-                               << p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitCode(), 0) << program.toStdString()
+                               << " failed: " << p.readAllStandardError().toStdString();
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
@@ -31,25 +31,37 @@ void makeM4a(const QString& path, double seconds, int kbps, int channels)
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QString source =
         QStringLiteral("anoisesrc=d=%1:c=white:r=48000:a=0.5:seed=7").arg(seconds);
-    run(QStringLiteral("ffmpeg"),
-        {QStringLiteral("-nostdin"), QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-         QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
-         QStringLiteral("lavfi"), QStringLiteral("-i"), source, QStringLiteral("-ac"),
-         QString::number(channels), QStringLiteral("-c:a"), QStringLiteral("aac"),
-         QStringLiteral("-b:a"), QStringLiteral("%1k").arg(kbps), QStringLiteral("-fflags"),
-         QStringLiteral("+bitexact"), QStringLiteral("-flags:a"), QStringLiteral("+bitexact"),
-         path});
+    run(QStringLiteral("ffmpeg"), {QStringLiteral("-nostdin"),
+                                   QStringLiteral("-hide_banner"),
+                                   QStringLiteral("-loglevel"),
+                                   QStringLiteral("error"),
+                                   QStringLiteral("-y"),
+                                   QStringLiteral("-f"),
+                                   QStringLiteral("lavfi"),
+                                   QStringLiteral("-i"),
+                                   source,
+                                   QStringLiteral("-ac"),
+                                   QString::number(channels),
+                                   QStringLiteral("-c:a"),
+                                   QStringLiteral("aac"),
+                                   QStringLiteral("-b:a"),
+                                   QStringLiteral("%1k").arg(kbps),
+                                   QStringLiteral("-fflags"),
+                                   QStringLiteral("+bitexact"),
+                                   QStringLiteral("-flags:a"),
+                                   QStringLiteral("+bitexact"),
+                                   path});
 }
 
 MediaInfo probeMedia(const QString& path)
 {
     MediaInfo info;
     info.size = QFileInfo(path).size();
-    const QString out = run(QStringLiteral("ffprobe"),
-                            {QStringLiteral("-v"), QStringLiteral("error"),
-                             QStringLiteral("-show_entries"),
-                             QStringLiteral("stream=codec_name,bit_rate:format=duration"),
-                             QStringLiteral("-of"), QStringLiteral("default=nw=1"), path});
+    const QString out =
+        run(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+             QStringLiteral("stream=codec_name,bit_rate:format=duration"), QStringLiteral("-of"),
+             QStringLiteral("default=nw=1"), path});
     for (const QString& line : out.split(QLatin1Char('\n'))) {
         const QString key = line.section(QLatin1Char('='), 0, 0);
         const QString value = line.section(QLatin1Char('='), 1);
