@@ -88,10 +88,7 @@ void MainForm::PushButton2_Click()
     QString converterTool;
     QString probeTool;
     guard.step(4, [&] { addressWidth = ProcessorAddressWidth(); });
-    guard.step(5, [&] {
-        converterTool = LoadResource(addressWidth == QLatin1String("64") ? ConverterResource64
-                                                                         : ConverterResource32);
-    });
+    guard.step(5, [&] { converterTool = LoadResource(converterResourceFor(addressWidth)); });
     guard.step(6, yield);
     guard.step(7, [&] { m_tools = std::make_unique<ToolsFolder>(); });
     if (m_tools && !converterTool.isEmpty())
