@@ -18,10 +18,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
+# shellcheck source=../tools/virtual-display.sh
+. "$root/tools/virtual-display.sh"
+start_virtual_display "$work"
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work
 export QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME/Desktop"

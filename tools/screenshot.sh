@@ -18,10 +18,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
+# shellcheck source=../tools/virtual-display.sh
+. "$root/tools/virtual-display.sh"
+start_virtual_display "$work"
 
 mkdir -p "$work/home/user/Desktop"
 HOME=$work/home/user XDG_CONFIG_HOME=$work/home/user/.config XDG_RUNTIME_DIR=$work \
