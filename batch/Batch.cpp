@@ -2,8 +2,10 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleWindow.h"
+#include "batch/FileListInput.h"
 #include "batch/InputRate.h"
 #include "batch/JobPlan.h"
+#include "batch/MakeFolder.h"
 #include "batch/ProgressDisplay.h"
 #include "batch/Scheduler.h"
 #include "batch/StopSignal.h"
@@ -30,9 +32,10 @@ namespace {
 constexpr int UsageError = 2;
 constexpr int StoppedStatus = 130;
 
+// Bytes of a name that are no valid text are written escaped.
 void printTo(std::FILE* stream, const QString& text)
 {
-    std::fputs(text.toUtf8().constData(), stream);
+    std::fputs(printablePath(text).toUtf8().constData(), stream);
     std::fflush(stream);
 }
 
@@ -130,7 +133,7 @@ int convert(const BatchOptions& options)
                 job.reason = failure.description();
             }
         }
-        printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, false));
+        printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, false, options.rateToken));
         return 1;
     }
 
@@ -155,7 +158,7 @@ int convert(const BatchOptions& options)
 
     tools->remove();
     display.clear();
-    printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, stopped));
+    printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, stopped, options.rateToken));
     return exitStatus(jobs, stopped);
 }
 
@@ -167,13 +170,14 @@ int runBatch(int argc, char** argv)
     if (!QCoreApplication::instance())
         application.emplace(argc, argv);
 
+    // Each argument keeps its bytes, also those of a name that is no valid text.
     QStringList arguments;
     for (int i = 2; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const ParsedOptions parsed = parseBatchOptions(arguments, processorCount());
+        arguments.append(pathFromNative(argv[i]));
+    ParsedOptions parsed = parseBatchOptions(arguments, processorCount());
     if (!parsed.error.isEmpty())
         return usageError(parsed.error);
-    const BatchOptions& options = parsed.options;
+    BatchOptions& options = parsed.options;
     if (options.help) {
         printTo(stdout, batchUsage());
         return 0;
@@ -182,10 +186,19 @@ int runBatch(int argc, char** argv)
         printTo(stdout, QStringLiteral("plumark %1\n").arg(QStringLiteral(PLUMARK_VERSION)));
         return 0;
     }
-    if (!options.outputFolder.isEmpty() && !FolderExists(options.outputFolder))
-        return usageError(QStringLiteral("--output-dir '%1': Folder does not exist. Please "
-                                         "select another folder.")
-                              .arg(options.outputFolder));
+    if (!options.filesFrom.isEmpty()) {
+        QString problem;
+        options.listedFiles = readFileList(options.filesFrom, options.nullSeparated, problem);
+        if (!problem.isEmpty())
+            return usageError(
+                QStringLiteral("--files-from '%1': %2").arg(options.filesFrom, problem));
+    }
+    if (!options.outputFolder.isEmpty()) {
+        const QString problem = makeFolderPath(options.outputFolder);
+        if (!problem.isEmpty())
+            return usageError(
+                QStringLiteral("--output-dir '%1': %2").arg(options.outputFolder, problem));
+    }
     return convert(options);
 }
 

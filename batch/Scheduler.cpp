@@ -2,16 +2,17 @@
 
 #include "batch/Ac3Header.h"
 #include "batch/ConverterOutput.h"
+#include "batch/MakeFolder.h"
 #include "engine/ChildProcess.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -28,16 +29,24 @@ constexpr int PollMs = 100;
 constexpr int TerminateWaitMs = 5000;
 constexpr int KillWaitMs = 2000;
 
+// The path with every link resolved; empty when it does not exist.
+QString resolved(const QString& path)
+{
+    char buffer[PATH_MAX];
+    const char* real = ::realpath(nativePath(path).constData(), buffer);
+    return real ? pathFromNative(real) : QString();
+}
+
 // One name for a file however it is reached: its folder through links, then
 // its own name.
 QString fileKey(const QString& path)
 {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
+    const QString canonical = resolved(path);
     if (!canonical.isEmpty())
         return canonical;
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+    const QString parent = ParentFolder(path);
+    const QString folder = resolved(parent);
+    return (folder.isEmpty() ? parent : folder + QLatin1Char('/')) + FileNameOf(path);
 }
 
 } // namespace
@@ -153,10 +162,13 @@ bool Scheduler::conflictsWithRunning(const BatchJob& job) const
 void Scheduler::start(int index)
 {
     BatchJob& job = m_jobs[index];
-    if (!job.folderToMake.isEmpty() && !QDir().mkpath(job.folderToMake)) {
-        endJob(job, BatchJob::State::NotConverted,
-               QStringLiteral("The folder \"%1\" could not be made.").arg(job.folderToMake));
-        return;
+    if (!job.folderToMake.isEmpty()) {
+        const QString problem = makeFolderPath(job.folderToMake);
+        if (!problem.isEmpty()) {
+            endJob(job, BatchJob::State::NotConverted,
+                   QStringLiteral("The folder %1.").arg(problem));
+            return;
+        }
     }
     const QString refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "batch/ProgressEstimate.h"
 
 #include <QFileInfo>
+#include <QMap>
 #include <QSet>
 #include <QStringList>
 #include <cmath>
@@ -19,13 +20,29 @@ double askedKbps(const QString& rateToken)
     return ok ? value : 0;
 }
 
-QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped)
+namespace {
+
+// "128k x 812, 256k x 150" by rate; a single rate alone when all share it.
+QString ratesText(const QMap<int, int>& counts)
+{
+    if (counts.size() == 1)
+        return QString::number(counts.firstKey()) + QLatin1Char('k');
+    QStringList parts;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        parts.append(QStringLiteral("%1k x %2").arg(it.key()).arg(it.value()));
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
+                    const QString& askedRate)
 {
     int converted = 0;
     int skipped = 0;
     int notStarted = 0;
     QStringList failures;
-    QStringList changedRates;
+    QMap<int, int> rateCounts; // the results' rates, each with how many have it
     QStringList replaced;
     QSet<QString> laterOutputs;
     for (auto it = jobs.crbegin(); it != jobs.crend(); ++it) {
@@ -40,12 +57,8 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped)
         switch (job.state) {
         case BatchJob::State::Converted: {
             ++converted;
-            const double asked = askedKbps(job.rateToken);
-            if (job.resultKbps > 0 && asked > 0 && std::abs(asked - job.resultKbps) > 1e-9)
-                changedRates.append(QStringLiteral("  %1: %2k (asked %3)")
-                                        .arg(job.output)
-                                        .arg(job.resultKbps)
-                                        .arg(job.rateToken));
+            if (job.resultKbps > 0)
+                ++rateCounts[job.resultKbps];
             break;
         }
         case BatchJob::State::Skipped:
@@ -74,10 +87,14 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped)
     }
     if (notStarted > 0)
         lines.append(QStringLiteral("Not started: %1").arg(notStarted));
-    if (!changedRates.isEmpty()) {
-        lines.append(QStringLiteral("Converted at another rate than asked (the AC3 encoder "
-                                    "allows only certain rates):"));
-        lines += changedRates;
+    if (askedRate.isEmpty()) {
+        if (!rateCounts.isEmpty())
+            lines.append(QStringLiteral("Rates: ") + ratesText(rateCounts));
+    } else if (rateCounts.size() > 1 ||
+               (rateCounts.size() == 1 &&
+                std::abs(askedKbps(askedRate) - rateCounts.firstKey()) > 1e-9)) {
+        lines.append(
+            QStringLiteral("Rate: asked %1; AC3 allows %2").arg(askedRate, ratesText(rateCounts)));
     }
     if (!replaced.isEmpty()) {
         lines.append(QStringLiteral("Replaced by a later file of the same name:"));

@@ -21,9 +21,15 @@ bool isUnlistable(int error)
     return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR;
 }
 
-bool acceptableName(const SubFolder& sub)
+bool acceptableName(const SubFolder& sub, UndecodableNames names)
 {
-    return sub.nameBytes.size() < NAME_MAX && !HasOddCharacters(sub.name) &&
+    QString name = sub.name;
+    if (names == UndecodableNames::Keep) {
+        for (qsizetype i = name.size() - 1; i >= 0; --i)
+            if (isRawByte(name, i))
+                name.remove(i, 1);
+    }
+    return sub.nameBytes.size() < NAME_MAX && !HasOddCharacters(name) &&
            !sub.name.contains(QLatin1Char('?')) && sub.name != QLatin1String(".") &&
            sub.name != QLatin1String("..");
 }
@@ -31,7 +37,7 @@ bool acceptableName(const SubFolder& sub)
 class Collector
 {
 public:
-    explicit Collector(Window& window) : m_window(window) {}
+    Collector(Window& window, UndecodableNames names) : m_window(window), m_names(names) {}
 
     // Remembers the folders a scan starts from, so that no link leads back
     // into them.
@@ -90,7 +96,7 @@ private:
         const int error = listSubFolders(d, subs);
         for (const SubFolder& sub : std::as_const(subs)) {
             m_window.yield();
-            if (!acceptableName(sub))
+            if (!acceptableName(sub, m_names))
                 continue;
             const FolderId id{sub.device, sub.inode};
             if (m_seen.contains(id))
@@ -102,6 +108,7 @@ private:
     }
 
     Window& m_window;
+    UndecodableNames m_names;
     QSet<FolderId> m_seen;
 };
 
@@ -114,20 +121,23 @@ QString BrowseForFolder(Window& window, const QString& title, const QString& ini
 
 void GetSubDirectories2016(QStringList& folders, bool recurse, Window& window)
 {
-    Collector collector(window);
+    Collector collector(window, UndecodableNames::Skip);
     collector.markStart(folders);
     collector.collect(folders, recurse);
 }
 
-void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern)
+void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern,
+                   UndecodableNames names)
 {
     QStringList folders{folder + QLatin1Char('/')};
-    GetSubDirectories2016(folders, true, window);
+    Collector collector(window, names);
+    collector.markStart(folders);
+    collector.collect(folders, true);
     for (QString entry : std::as_const(folders)) {
         entry.chop(1);
         const QString prefix = entry + QLatin1Char('/');
         // Every listed file has passed the open test just now.
-        for (const ListedFile& file : listFiles(entry, pattern)) {
+        for (const ListedFile& file : listFiles(entry, pattern, names)) {
             if (file.name.startsWith(QLatin1Char('~')) || file.hiddenRegular)
                 continue;
             AddPathToList(list, CollapseBackslashes(prefix + file.name));
@@ -147,10 +157,10 @@ QStringList GetFilesInFolder(const QString& folder, const QString& pattern)
 
 bool HasOddCharacters(const QString& name)
 {
-    for (const QChar c : name) {
-        const char16_t code = c.unicode();
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t code = name[i].unicode();
         if (code < 32 || (code >= 127 && code <= 159) || code == u'?' ||
-            code == QChar::ReplacementCharacter)
+            code == QChar::ReplacementCharacter || isRawByte(name, i))
             return true;
     }
     return false;
