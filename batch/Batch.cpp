@@ -3,10 +3,10 @@
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleWindow.h"
 #include "batch/FileListInput.h"
-#include "batch/InputRate.h"
 #include "batch/JobPlan.h"
 #include "batch/MakeFolder.h"
 #include "batch/ProgressDisplay.h"
+#include "batch/RateProbe.h"
 #include "batch/Scheduler.h"
 #include "batch/StopSignal.h"
 #include "batch/Summary.h"
@@ -58,7 +58,7 @@ std::unique_ptr<ToolsFolder> provideTools()
 
 // Prints each command line instead of running it.
 int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
-                  const std::function<QString(const QString&)>& rateFor, StopSignal& stop)
+                  const std::function<void(BatchJob&)>& findRate, StopSignal& stop)
 {
     bool allConvertible = true;
     for (BatchJob& job : jobs) {
@@ -75,7 +75,7 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
             continue;
         }
         if (job.rateToken.isEmpty())
-            job.rateToken = rateFor(job.input);
+            findRate(job);
         printTo(stdout, converterCommand(converterPath, job.input, job.rateToken, job.output).text +
                             QLatin1Char('\n'));
     }
@@ -137,25 +137,27 @@ int convert(const BatchOptions& options)
         return 1;
     }
 
-    const QString probePath = tools->probePath();
-    const QString fallback = options.fallbackToken;
-    const auto rateFor = [&](const QString& input) {
-        return inputRateToken(probePath, input, fallback, [&] { window.yield(); });
+    auto probe = std::make_unique<RateProbe>(tools->probePath(), options.fallbackToken);
+    const auto findRate = [&](BatchJob& job) {
+        const RateProbe::Result found = probe->rateFor(job.input, [&] { return stop.requested(); });
+        job.rateToken = found.token;
+        job.rateNote = found.note;
     };
 
     if (options.dryRun)
-        return printCommands(jobs, tools->converterPath(), rateFor, stop);
+        return printCommands(jobs, tools->converterPath(), findRate, stop);
 
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
     setup.jobs = options.jobs;
     setup.converterPath = tools->converterPath();
-    setup.rateFor = rateFor;
+    setup.findRate = findRate;
     setup.stopFd = stop.fd();
     setup.stopRequested = [&] { return stop.requested(); };
     Scheduler scheduler(jobs, setup, display);
     const bool stopped = !scheduler.run();
 
+    probe.reset();
     tools->remove();
     display.clear();
     printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, stopped, options.rateToken));

@@ -132,12 +132,12 @@ bool Scheduler::run()
         // so that it can start as soon as one is free. A file the run will
         // refuse is never probed: the probe would wait forever on a FIFO or
         // read a device without end.
-        if (m_next < count && m_next != m_probedAhead && m_setup.rateFor) {
+        if (m_next < count && m_next != m_probedAhead && m_setup.findRate) {
             BatchJob& next = m_jobs[m_next];
             if (next.state == BatchJob::State::Pending && next.rateToken.isEmpty() &&
                 refusalReason(next.input, next.output).isEmpty()) {
                 m_probedAhead = m_next;
-                next.rateToken = m_setup.rateFor(next.input);
+                m_setup.findRate(next);
                 continue;
             }
         }
@@ -176,8 +176,8 @@ void Scheduler::start(int index)
         return;
     }
     DeleteFileQuietly(job.output);
-    if (job.rateToken.isEmpty() && m_setup.rateFor)
-        job.rateToken = m_setup.rateFor(job.input);
+    if (job.rateToken.isEmpty() && m_setup.findRate)
+        m_setup.findRate(job);
     const CommandLine command =
         converterCommand(m_setup.converterPath, job.input, job.rateToken, job.output);
 

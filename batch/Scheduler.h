@@ -23,8 +23,8 @@ public:
     {
         int jobs = 1;
         QString converterPath;
-        // The rate token for an input whose job has none yet.
-        std::function<QString(const QString& input)> rateFor;
+        // Sets the rate token of a job that has none yet.
+        std::function<void(BatchJob& job)> findRate;
         // A descriptor that becomes readable when a stop is asked, and the test.
         int stopFd = -1;
         std::function<bool()> stopRequested;

@@ -43,6 +43,7 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     int notStarted = 0;
     QStringList failures;
     QMap<int, int> rateCounts; // the results' rates, each with how many have it
+    QStringList rateNotes;
     QStringList replaced;
     QSet<QString> laterOutputs;
     for (auto it = jobs.crbegin(); it != jobs.crend(); ++it) {
@@ -54,6 +55,8 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
         laterOutputs.insert(output);
     }
     for (const BatchJob& job : jobs) {
+        if (!job.rateNote.isEmpty())
+            rateNotes.append(QStringLiteral("  %1: %2").arg(job.input, job.rateNote));
         switch (job.state) {
         case BatchJob::State::Converted: {
             ++converted;
@@ -95,6 +98,10 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
                 std::abs(askedKbps(askedRate) - rateCounts.firstKey()) > 1e-9)) {
         lines.append(
             QStringLiteral("Rate: asked %1; AC3 allows %2").arg(askedRate, ratesText(rateCounts)));
+    }
+    if (!rateNotes.isEmpty()) {
+        lines.append(QStringLiteral("Own rate not read, the fallback rate was asked:"));
+        lines += rateNotes;
     }
     if (!replaced.isEmpty()) {
         lines.append(QStringLiteral("Replaced by a later file of the same name:"));
