@@ -15,7 +15,7 @@ packages=(
     ffmpeg libimage-exiftool-perl fonts-liberation
 )
 test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream dpkg-dev
-    clang libclang-rt-14-dev)
+    clang libclang-rt-14-dev parallel)
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
