@@ -264,6 +264,28 @@ TEST(BatchRun, RatesFollowTheInputOrAreSnappedAndSaidSo)
     }
 }
 
+// A probe that fails on every file: each is converted at the fallback rate
+// and named with the reason.
+TEST(BatchRun, FilesWhoseRateProbeFailedAreNamed)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("song.m4a"));
+    test::makeM4a(input, 1.0, 160);
+    const QString probe =
+        test::writeScript(dir.filePath(QStringLiteral("exiftool")), QStringLiteral("exit 3"));
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--fallback"), QStringLiteral("96"), input},
+                         {QStringLiteral("PLUMARK_EXIFTOOL=") + probe});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, 96000);
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Own rate not read, the fallback rate was "
+                                                   "asked:\n  ") +
+                                    input +
+                                    QStringLiteral(": the rate probe ended while reading this "
+                                                   "file (exit code 3)\n")))
+        << result.out.toStdString();
+}
+
 // The output folder is made with its parents, also for the mirrored tree.
 TEST(BatchRun, MissingOutputFolderIsMade)
 {
