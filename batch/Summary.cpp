@@ -22,11 +22,9 @@ double askedKbps(const QString& rateToken)
 
 namespace {
 
-// "128k x 812, 256k x 150" by rate; a single rate alone when all share it.
+// "128k x 812, 256k x 150", by rate.
 QString ratesText(const QMap<int, int>& counts)
 {
-    if (counts.size() == 1)
-        return QString::number(counts.firstKey()) + QLatin1Char('k');
     QStringList parts;
     for (auto it = counts.cbegin(); it != counts.cend(); ++it)
         parts.append(QStringLiteral("%1k x %2").arg(it.key()).arg(it.value()));
@@ -96,8 +94,10 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     } else if (rateCounts.size() > 1 ||
                (rateCounts.size() == 1 &&
                 std::abs(askedKbps(askedRate) - rateCounts.firstKey()) > 1e-9)) {
-        lines.append(
-            QStringLiteral("Rate: asked %1; AC3 allows %2").arg(askedRate, ratesText(rateCounts)));
+        const QString allowed = rateCounts.size() == 1
+                                    ? QString::number(rateCounts.firstKey()) + QLatin1Char('k')
+                                    : ratesText(rateCounts);
+        lines.append(QStringLiteral("Rate: asked %1; AC3 allows %2").arg(askedRate, allowed));
     }
     if (!rateNotes.isEmpty()) {
         lines.append(QStringLiteral("Own rate not read, the fallback rate was asked:"));
