@@ -12,24 +12,7 @@ build=${1:-build}
 files=${2:-24}
 seconds=${3:-20}
 rounds=${4:-3}
-plumark=$(cd "$build" && pwd)/plumark
-[ -x "$plumark" ] || { echo "no plumark in $build" >&2; exit 2; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
-mkdir -p "$work/in" "$work/temp"
-export TEMP="$work/temp"
-
-echo "Corpus: $files files of $seconds s (AAC 128 kb/s, stereo), $(nproc) cores"
-i=1
-while [ "$i" -le "$files" ]; do
-    ffmpeg -nostdin -v error -y -f lavfi \
-        -i "anoisesrc=d=$seconds:c=pink:r=48000:a=0.3:seed=$i" -ac 2 \
-        -c:a aac -b:a 128k "$work/in/track $i.m4a"
-    i=$((i + 1))
-done
-
-now() { date +%s.%N; }
+. "$(dirname "$0")/corpus.sh"
 
 # The converter command of one file, as plumark runs it.
 convert_one='name=${1##*/}; ffmpeg -i "$1" -ab 192k -acodec ac3 "$OUT/${name%.*}.ac3" </dev/null 2>/dev/null'

@@ -1,8 +1,9 @@
 #!/bin/sh
 # What finding each input's own rate costs in "plumark convert": the same
-# generated corpus converted with the same rate as each input (one probe per
-# file) and with one constant rate (no probe), both with --jobs 2, side by
-# side in interleaved rounds. Target: same-rate at most 1.15x the constant run.
+# generated corpus converted with the same rate as each input (the rate probe
+# reads every file) and with one constant rate (no probe), both with --jobs 2,
+# side by side in interleaved rounds. Target: same-rate at most 1.15x the
+# constant run.
 # Usage: bench/rate_probe.sh [BUILD_DIR] [FILES] [SECONDS] [ROUNDS]
 set -eu
 
@@ -10,24 +11,7 @@ build=${1:-build}
 files=${2:-24}
 seconds=${3:-2}
 rounds=${4:-5}
-plumark=$(cd "$build" && pwd)/plumark
-[ -x "$plumark" ] || { echo "no plumark in $build" >&2; exit 2; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
-mkdir -p "$work/in" "$work/temp"
-export TEMP="$work/temp"
-
-echo "Corpus: $files files of $seconds s (AAC 128 kb/s, stereo), $(nproc) cores, $rounds rounds"
-i=1
-while [ "$i" -le "$files" ]; do
-    ffmpeg -nostdin -v error -y -f lavfi \
-        -i "anoisesrc=d=$seconds:c=pink:r=48000:a=0.3:seed=$i" -ac 2 \
-        -c:a aac -b:a 128k "$work/in/track $i.m4a"
-    i=$((i + 1))
-done
-
-now() { date +%s.%N; }
+. "$(dirname "$0")/corpus.sh"
 
 # Runs one variant into a fresh output folder and prints its time in seconds.
 timed() {
