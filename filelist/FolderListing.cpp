@@ -3,7 +3,7 @@
 #include "engine/Paths.h"
 #include "filelist/AddFolder.h"
 
-#include <QFile>
+#include <QUtf8StringView>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -86,14 +86,13 @@ bool opensAsRegular(int dirFd, const char* name, bool listedRegular)
     return regular;
 }
 
-// The name as text, or empty when its bytes are not valid in the file-name
-// encoding and such names are left out.
+// The name as text, or empty when its bytes are no valid UTF-8 and such names
+// are left out.
 QString decodedName(const char* raw, UndecodableNames names)
 {
-    const QString name = pathFromNative(raw);
-    if (names == UndecodableNames::Skip && QFile::encodeName(name) != raw)
+    if (names == UndecodableNames::Skip && !QUtf8StringView(raw).isValidUtf8())
         return {};
-    return name;
+    return pathFromNative(raw);
 }
 
 bool sameLetter(QChar a, QChar b)
