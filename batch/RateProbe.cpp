@@ -6,6 +6,8 @@
 #include "engine/Paths.h"
 
 #include <QElapsedTimer>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace plumark {
 
@@ -100,6 +102,8 @@ bool RateProbe::ensureRunning(QString& problem)
     m_pending.clear();
     m_process = std::make_unique<QProcess>();
     m_process->setStandardErrorFile(QProcess::nullDevice());
+    // A probe whose batch is gone would wait for requests forever.
+    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process->start(m_probePath, {QStringLiteral("-stay_open"), QStringLiteral("True"),
                                    QStringLiteral("-@"), QStringLiteral("-")});
     if (m_process->waitForStarted())

@@ -286,6 +286,43 @@ TEST(BatchRun, FilesWhoseRateProbeFailedAreNamed)
         << result.out.toStdString();
 }
 
+// A batch that is killed while it converts leaves no probe behind, waiting
+// for requests. (With one file the probe is idle by then.)
+TEST(BatchRun, KilledBatchLeavesNoProbe)
+{
+    QTemporaryDir dir;
+    test::makeM4a(dir.filePath(QStringLiteral("in/a.m4a")));
+    const QString pidFile = dir.filePath(QStringLiteral("probe.pid"));
+    const QString started = dir.filePath(QStringLiteral("converting"));
+    const QString probe =
+        test::writeScript(dir.filePath(QStringLiteral("exiftool")),
+                          QStringLiteral("echo $$ > '%1'\nexec exiftool \"$@\"").arg(pidFile));
+    const QString slow = test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
+                                           QStringLiteral("touch '%1'\nexec sleep 2").arg(started));
+    test::runConvert(
+        {QStringLiteral("--jobs"), QStringLiteral("1"), dir.filePath("in")},
+        {QStringLiteral("PLUMARK_EXIFTOOL=") + probe, QStringLiteral("PLUMARK_FFMPEG=") + slow},
+        [&](QProcess& process) {
+            for (int i = 0; i < 200 && !QFileInfo::exists(started); ++i)
+                QThread::msleep(50);
+            ::kill(pid_t(process.processId()), SIGKILL);
+        });
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray pid = file.readAll().trimmed();
+    // Gone, or ended and waiting only to be reaped.
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
+        gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+        if (!gone)
+            QThread::msleep(20);
+    }
+    EXPECT_TRUE(gone) << pid.toStdString();
+    if (!gone)
+        ::kill(pid_t(pid.toInt()), SIGKILL);
+}
+
 // The output folder is made with its parents, also for the mirrored tree.
 TEST(BatchRun, MissingOutputFolderIsMade)
 {
