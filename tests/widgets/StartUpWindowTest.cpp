@@ -4,6 +4,7 @@
 #include "samples/SampleFiles.h"
 #include "shell/widgets/ListView.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -237,6 +238,46 @@ TEST_F(StartUpWindow, TheSkinGivesFramesAndOptionsTheButtonFace)
     EXPECT_EQ(painted(skinned),
               QStringList(8, QApplication::palette().color(QPalette::Button).name()));
     EXPECT_TRUE(skinned.styleSheet().contains(QStringLiteral("QPushButton")));
+}
+
+TEST_F(StartUpWindow, EveryEntryOfTheOpenRateListIsLegible)
+{
+    // An entry is legible when enough of its pixels stand out from its
+    // ground: a tenth of the full brightness range at least.
+    const auto legible = [](const QImage& entry) {
+        const QColor ground = entry.pixelColor(2, entry.height() / 2);
+        int marked = 0;
+        for (int y = 0; y < entry.height(); ++y)
+            for (int x = 0; x < entry.width(); ++x)
+                marked += std::abs(qGray(entry.pixel(x, y)) - qGray(ground.rgb())) > 100;
+        return marked >= 30;
+    };
+    for (const bool skin : {false, true}) {
+        if (skin)
+            installSkin(QStringLiteral(PLUMARK_SOURCE_DIR "/assets/program/x/o.cjs"));
+        TestForm window;
+        window.form().setProgramFolder(programFolder.path());
+        window.form().randomSource = [] { return 0.0; };
+        window.form().Form_Load();
+        window.show();
+        window.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+        auto* combo = window.findChild<QComboBox*>(QStringLiteral("Combo1"));
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        // The entry under the pointer, besides the chosen one.
+        list->setCurrentIndex(list->model()->index(7, 0));
+        QApplication::processEvents();
+        const QImage shown = list->viewport()->grab().toImage();
+        for (int row = 0; row < combo->count(); ++row) {
+            const QRect entry =
+                list->visualRect(list->model()->index(row, 0)).intersected(shown.rect());
+            EXPECT_TRUE(legible(shown.copy(entry)))
+                << (skin ? "skin, " : "no skin, ") << combo->itemText(row).toStdString();
+        }
+        combo->hidePopup();
+        // Qt 6.4 crashes when the window goes while the list still has the focus.
+        list->clearFocus();
+    }
 }
 
 TEST_F(StartUpWindow, ASkinThatCannotBeParsedIsReported)
