@@ -13,7 +13,6 @@ FileOpenDialog::FileOpenDialog(QWidget* parent, const FileDialogSetup& setup)
     : QFileDialog(parent, setup.title)
 {
     setOption(QFileDialog::DontUseNativeDialog);
-    setAcceptMode(QFileDialog::AcceptOpen);
     setFileMode(setup.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     // Qt's own dialog matches name filters in any letter case.
     setNameFilter(setup.filterDescription.contains(setup.filterPattern)
