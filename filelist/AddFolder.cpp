@@ -5,6 +5,7 @@
 #include "shell/ErrorReport.h"
 
 #include <QSet>
+#include <QUtf8StringView>
 #include <cerrno>
 #include <climits>
 #include <sys/stat.h>
@@ -21,17 +22,19 @@ bool isUnlistable(int error)
     return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR;
 }
 
+// The name-length limit of the folder test is the path limit here, which
+// no single name (at most NAME_MAX bytes) reaches; the whole path is tested
+// when the folder's own turn comes. A name whose bytes are no valid UTF-8 is
+// taken only when asked, and then judged by its other characters.
 bool acceptableName(const SubFolder& sub, UndecodableNames names)
 {
+    if (names == UndecodableNames::Skip && !QUtf8StringView(sub.nameBytes).isValidUtf8())
+        return false;
     QString name = sub.name;
-    if (names == UndecodableNames::Keep) {
-        for (qsizetype i = name.size() - 1; i >= 0; --i)
-            if (isRawByte(name, i))
-                name.remove(i, 1);
-    }
-    return sub.nameBytes.size() < NAME_MAX && !HasOddCharacters(name) &&
-           !sub.name.contains(QLatin1Char('?')) && sub.name != QLatin1String(".") &&
-           sub.name != QLatin1String("..");
+    for (qsizetype i = name.size() - 1; i >= 0; --i)
+        if (isRawByte(name, i))
+            name.remove(i, 1);
+    return !HasOddCharacters(name) && name != QLatin1String(".") && name != QLatin1String("..");
 }
 
 class Collector
@@ -157,10 +160,9 @@ QStringList GetFilesInFolder(const QString& folder, const QString& pattern)
 
 bool HasOddCharacters(const QString& name)
 {
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t code = name[i].unicode();
-        if (code < 32 || (code >= 127 && code <= 159) || code == u'?' ||
-            code == QChar::ReplacementCharacter || isRawByte(name, i))
+    for (const QChar c : name) {
+        const char16_t code = c.unicode();
+        if (code < 32 || (code >= 127 && code <= 159) || code == u'?')
             return true;
     }
     return false;
