@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what Plumark needs on Debian 12, builds it, then starts it or tests it.
 #   ./build.sh run    install, build and start the program
-#   ./build.sh test   install, build and run every test, also under the
-#                     sanitizers, and run each fuzzer briefly
+#   ./build.sh test   install, build and run every test, build and check the
+#                     Debian package, run the tests under the sanitizers and
+#                     each fuzzer briefly
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -39,6 +40,7 @@ fi
 
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+tools/check-package.sh "$build"
 
 # The same suite under AddressSanitizer and UBSan, then a short run of each fuzzer.
 tools/sanitize-tests.sh build-asan
