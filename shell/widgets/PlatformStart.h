@@ -17,8 +17,8 @@ QString noWindowMessage(const QString& reason);
 
 // Makes the application object. Should the platform plugin still fail to
 // start (a display named but not reachable), the program prints
-// noWindowMessage and exits with NoWindowStatus instead of Qt's abort. argc must outlive
-// the application.
+// noWindowMessage and exits with NoWindowStatus instead of Qt's abort. argc
+// must outlive the application.
 std::unique_ptr<QApplication> startApplication(int& argc, char** argv);
 
 } // namespace plumark
