@@ -247,6 +247,20 @@ TEST(BatchRun, RatesFollowTheInputOrAreSnappedAndSaidSo)
         << snapped.out.toStdString();
 }
 
+TEST(BatchRun, ANameHoldingARateTagConvertsAtTheInputsOwnRate)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("Avg Bitrate/Audio Bitrate test.m4a"));
+    test::makeM4a(input, 1.0, 160);
+
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--fallback"), QStringLiteral("64"), input});
+    EXPECT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("Avg Bitrate/Audio Bitrate test.ac3")))
+                  .bitRate,
+              160000);
+}
+
 TEST(BatchRun, DryRunPrintsCommandLinesOnly)
 {
     QTemporaryDir dir;

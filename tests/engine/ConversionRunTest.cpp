@@ -162,6 +162,23 @@ TEST_F(ConversionRunTest, FollowsEachInputsRateAndSavesBesideIt)
     expectIdle();
 }
 
+TEST_F(ConversionRunTest, ANameHoldingARateTagConvertsAtTheInputsOwnRate)
+{
+    const QString input = path(QStringLiteral("Avg Bitrate/Audio Bitrate test.m4a"));
+    makeM4a(input, 1.0, 160);
+    add(input);
+    window.setOption(1, true);
+    window.rate = QStringLiteral("64 kbps");
+    saveBesideSource();
+
+    form.PushButton2_Click();
+
+    EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
+    EXPECT_EQ(probeMedia(path(QStringLiteral("Avg Bitrate/Audio Bitrate test.ac3"))).bitRate,
+              160000);
+    expectIdle();
+}
+
 TEST_F(ConversionRunTest, NamesTheRowsItCouldNotConvertAndTheNextRunWorks)
 {
     const QString valid = path(QStringLiteral("in/valid.m4a"));
