@@ -111,8 +111,8 @@ TEST_F(GetAudioBitRate, ANameHoldingARateTagKeepsTheFilesOwnRate)
 
     const QString folder = TemporaryFolder() + QStringLiteral("/Avg Bitrate/");
     ASSERT_TRUE(QDir().mkpath(folder));
-    for (const QString& name : {QStringLiteral("Audio Bitrate test.m4a"),
-                                QStringLiteral("Avg Bitrate: 8 kbps.m4a")}) {
+    for (const QString& name :
+         {QStringLiteral("Audio Bitrate test.m4a"), QStringLiteral("Avg Bitrate: 8 kbps.m4a")}) {
         ASSERT_TRUE(QFile::copy(plain, folder + name));
         EXPECT_EQ(form.getAudioBitRate(folder + name), rate) << name.toStdString();
     }
