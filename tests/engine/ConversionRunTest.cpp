@@ -295,6 +295,40 @@ INSTANTIATE_TEST_SUITE_P(
                     EarlyExitCase{"MissingFolderBesideSource", 2, "nowhere", true, "Done."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConversionRunTest, EachEarlyMessageIsAStepOfItsOwn)
+{
+    struct Case
+    {
+        int rows;
+        const char* message;
+        int line;
+    };
+    const Case cases[] = {{0, "No files added.", 2},
+                          {1, "Folder does not exist. Please select another folder.", 4}};
+    saveTo(path(QStringLiteral("nowhere")));
+    for (const Case& c : cases) {
+        list.clear();
+        for (int i = 0; i < c.rows; ++i)
+            add(path(QStringLiteral("song.m4a")));
+        window.messages.clear();
+        // The message box itself fails, as a control call may.
+        window.onMessage = [&](const QString& text) {
+            if (text == QLatin1String(c.message))
+                throw Failure(QStringLiteral("Out of memory"));
+        };
+
+        form.PushButton2_Click();
+
+        const QStringList reports = errorReports();
+        ASSERT_EQ(reports.size(), 1) << c.message;
+        EXPECT_TRUE(reports[0].contains(
+            QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line %1\r\r")
+                .arg(c.line)))
+            << reports[0].toStdString();
+        EXPECT_FALSE(form.isConverting);
+    }
+}
+
 TEST_F(ConversionRunTest, ASecondStartDuringARunDoesNothing)
 {
     fakeConverter();
@@ -385,7 +419,7 @@ TEST_F(ConversionRunTest, RowsClearedDuringARunAreReportedAndTheRunEnds)
     ASSERT_EQ(reports.size(), 2);
     for (const QString& report : reports)
         EXPECT_TRUE(report.contains(
-            QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 14\r\r")))
+            QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 16\r\r")))
             << report.toStdString();
     EXPECT_EQ(window.messageTexts().last(), QStringLiteral("Done."));
     expectIdle();
@@ -677,7 +711,7 @@ TEST_F(ConversionRunTest, AMissingConverterIsReportedAndEveryRowIsNamed)
 
     ASSERT_EQ(errorReports().size(), 1);
     EXPECT_TRUE(errorReports()[0].contains(
-        QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 5\r\r")))
+        QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 7\r\r")))
         << errorReports()[0].toStdString();
     ASSERT_EQ(form.notConverted().size(), 2);
     EXPECT_EQ(form.notConverted()[0].reason,
