@@ -1,6 +1,7 @@
 #include "engine/BitRate.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
+#include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 #include "engine/RunAndWait.h"
 #include "engine/Tools.h"
@@ -102,7 +103,12 @@ void MainForm::PushButton2_Click()
         guard.step(13, [&] { converterPath = m_tools->converterPath(); });
 
     int rowsAtStart = 0;
-    guard.step(14, [&] { rowsAtStart = m_list.count(); });
+    // No result may replace a file listed now or an earlier result of this run.
+    OutputClaims claims;
+    guard.step(14, [&] {
+        rowsAtStart = m_list.count();
+        claims = OutputClaims(m_list.texts());
+    });
     QString outputPath;
     QString rateToken;
     for (int i = 1; i <= rowsAtStart; ++i) {
@@ -131,6 +137,8 @@ void MainForm::PushButton2_Click()
         QString refusal;
         if (guard.test(20, [&] {
                 refusal = refusalReason(inputPath, outputPath);
+                if (refusal.isEmpty())
+                    refusal = claims.claim(inputPath, outputPath);
                 return !refusal.isEmpty();
             })) {
             m_notConverted.append({inputPath, refusal});

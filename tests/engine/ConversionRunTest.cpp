@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -493,13 +494,12 @@ INSTANTIATE_TEST_SUITE_P(
                     NamingCase{"BesideSource", "in/song.m4a", "", "in/song.ac3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ConversionRunTest, TheSecondOfTwoSameNamedInputsReplacesTheFirstsResult)
+TEST_F(ConversionRunTest, TheSecondOfTwoSameNamedInputsIsNotConvertedAndNamesTheFirst)
 {
-    fakeConverter();
-    const QString first = path(QStringLiteral("a/song.m4a"));
-    const QString second = path(QStringLiteral("b/song.m4a"));
-    writeFile(first, "m4a");
-    writeFile(second, "m4a");
+    const QString first = path(QStringLiteral("Album A/01 Intro.m4a"));
+    const QString second = path(QStringLiteral("Album B/01 Intro.m4a"));
+    makeM4a(first, 1.0);
+    makeM4a(second, 2.0);
     add(first);
     add(second);
     useConstantRate(QStringLiteral("128 kbps"));
@@ -507,10 +507,61 @@ TEST_F(ConversionRunTest, TheSecondOfTwoSameNamedInputsReplacesTheFirstsResult)
 
     form.PushButton2_Click();
 
-    QFile output(path(QStringLiteral("out/song.ac3")));
-    ASSERT_TRUE(output.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(output.readAll()), QStringLiteral("ac3 of ") + second);
-    EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
+    EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("01 Intro.ac3")});
+    EXPECT_NEAR(probeMedia(path(QStringLiteral("out/01 Intro.ac3"))).duration, 1.0, 0.1);
+    ASSERT_EQ(form.notConverted().size(), 1);
+    EXPECT_EQ(form.notConverted()[0].path, second);
+    EXPECT_EQ(form.notConverted()[0].reason,
+              QStringLiteral("The result would replace the result of \"%1\".").arg(first));
+    EXPECT_TRUE(window.messageTexts().value(0).startsWith(
+        QStringLiteral("Done.\r\r1 file could not be converted:\r\r") + second));
+    expectIdle();
+}
+
+// A listed ".ac3" and an input of the same name saved into its folder, in
+// either order and also when the ".ac3" is listed through a link to its
+// folder: the ".ac3" is neither deleted nor overwritten, and both rows are
+// named.
+TEST_F(ConversionRunTest, NoResultReplacesAListedFile)
+{
+    struct Case
+    {
+        bool ac3First;
+        const char* listedFolder;
+    };
+    const Case cases[] = {{true, "out"}, {false, "out"}, {false, "link"}};
+    const QString listedAc3 = path(QStringLiteral("out/song.ac3"));
+    const QString input = path(QStringLiteral("music/song.m4a"));
+    makeM4a(input);
+    ASSERT_TRUE(QFile::link(folder(QStringLiteral("out")), path(QStringLiteral("link"))));
+    useConstantRate(QStringLiteral("128 kbps"));
+    saveTo(path(QStringLiteral("out")));
+    for (const Case& c : cases) {
+        QFile::remove(listedAc3);
+        QFile::copy(input, listedAc3);
+        const QByteArray before = fileHash(listedAc3);
+        const QString listed = path(QLatin1String(c.listedFolder) + QStringLiteral("/song.ac3"));
+        list.clear();
+        window.messages.clear();
+        add(c.ac3First ? listed : input);
+        add(c.ac3First ? input : listed);
+
+        form.PushButton2_Click();
+
+        EXPECT_EQ(fileHash(listedAc3), before) << c.listedFolder;
+        QHash<QString, QString> reasons;
+        for (const NotConverted& row : form.notConverted())
+            reasons.insert(row.path, row.reason);
+        EXPECT_EQ(reasons.size(), 2);
+        EXPECT_EQ(reasons.value(input),
+                  QStringLiteral("The result would replace the listed file \"%1\".").arg(listed));
+        EXPECT_EQ(reasons.value(listed),
+                  QStringLiteral("The result would replace the input file."));
+        EXPECT_TRUE(window.messageTexts().value(0).startsWith(
+            QStringLiteral("Done.\r\r2 files could not be converted:\r")));
+        expectIdle();
+    }
 }
 
 // Rows the converter must never see. Each case makes its input and returns
