@@ -147,7 +147,9 @@ void Scheduler::start(int index)
                QStringLiteral("The folder \"%1\" could not be made.").arg(job.folderToMake));
         return;
     }
-    const QString refusal = refusalReason(job.input, job.output);
+    QString refusal = outputFolderRefusal(job.output);
+    if (refusal.isEmpty())
+        refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {
         endJob(job, BatchJob::State::NotConverted, refusal);
         return;

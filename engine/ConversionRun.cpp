@@ -76,10 +76,7 @@ void MainForm::PushButton2_Click()
             const bool folderMissing = !FolderExists(m_window.folderText());
             return folderMissing && !m_window.option(4);
         })) {
-        guard.step(4, [&] {
-            m_window.message(
-                QStringLiteral("Folder does not exist. Please select another folder."));
-        });
+        guard.step(4, [&] { m_window.message(QString::fromLatin1(FolderMissingText)); });
         return;
     }
     guard.step(5, [&] { m_window.setMousePointer(PointerBusy); });
@@ -129,14 +126,19 @@ void MainForm::PushButton2_Click()
             m_window.yield();
         });
         guard.step(19, [&] {
+            // An emptied folder text names no folder here, never the source's.
             if (m_window.option(3))
-                outputPath = outputPathFor(inputPath, m_window.folderText());
+                outputPath = m_window.folderText().isEmpty()
+                                 ? QString()
+                                 : outputPathFor(inputPath, m_window.folderText());
             else if (m_window.option(4))
                 outputPath = outputPathFor(inputPath, QString());
         });
         QString refusal;
         if (guard.test(20, [&] {
-                refusal = refusalReason(inputPath, outputPath);
+                refusal = outputFolderRefusal(outputPath);
+                if (refusal.isEmpty())
+                    refusal = refusalReason(inputPath, outputPath);
                 if (refusal.isEmpty())
                     refusal = claims.claim(inputPath, outputPath);
                 return !refusal.isEmpty();

@@ -157,6 +157,33 @@ TEST(BatchRun, TheSecondOfTwoSameNamedInputsIsNotConvertedAndNamesTheFirst)
                            QStringLiteral("Album B/01 Intro.ac3")}));
 }
 
+// An output folder removed during the batch: the later files are not
+// converted, with the window's reason.
+TEST(BatchRun, AnOutputFolderRemovedMidwayStopsTheLaterFiles)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    for (const char* name : {"1.m4a", "2.m4a"})
+        test::writeFile(dir.filePath(QStringLiteral("in/") + QLatin1String(name)), "input");
+    // A converter whose output folder disappears as it finishes.
+    const QString converter =
+        test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
+                          QStringLiteral("printf ac3 > \"$7\"\nrm -r \"$(dirname \"$7\")\""));
+
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--jobs"), QStringLiteral("1"),
+                          QStringLiteral("--bitrate"), QStringLiteral("192"),
+                          QStringLiteral("--output-dir"), out, dir.filePath(QStringLiteral("in"))},
+                         {QStringLiteral("PLUMARK_FFMPEG=") + converter});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.contains(
+        QStringLiteral("\n  %1: Folder does not exist. Please select another folder.\n")
+            .arg(dir.filePath(QStringLiteral("in/2.m4a")))))
+        << result.out.toStdString();
+    EXPECT_EQ(filesUnder(dir.filePath(QStringLiteral("in"))).size(), 2);
+}
+
 TEST(BatchRun, KeepTreeMirrorsFoldersAndSkipExistingResumes)
 {
     QTemporaryDir dir;

@@ -450,6 +450,61 @@ TEST_F(ConversionRunTest, OptionsChangedDuringARunApplyFromTheNextRow)
     EXPECT_EQ(calls[1].output, path(QStringLiteral("in/b.ac3")));
 }
 
+// The output folder is emptied, half typed anew or removed while the first
+// file converts: the later rows are not converted and nothing beside their
+// sources is deleted or written.
+TEST_F(ConversionRunTest, AFolderGoneDuringARunStopsTheLaterRowsInPlace)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"Emptied", [this] { window.folder.clear(); }},
+        {"HalfTyped", [this] { window.folder = path(QStringLiteral("ou")); }},
+        {"Removed", [this] { QDir(path(QStringLiteral("out"))).removeRecursively(); }},
+    };
+    const QStringList inputs = {path(QStringLiteral("in/a.m4a")), path(QStringLiteral("in/b.m4a")),
+                                path(QStringLiteral("in/c.m4a"))};
+    for (const QString& input : inputs)
+        makeM4a(input, 0.5);
+    const QString oldB = path(QStringLiteral("in/b.ac3"));
+    writeFile(oldB, "an earlier result");
+    useConstantRate(QStringLiteral("128 kbps"));
+    for (const Case& c : cases) {
+        list.clear();
+        for (const QString& input : inputs)
+            add(input);
+        saveTo(folder(QStringLiteral("out")));
+        window.messages.clear();
+        window.onYield = [&, done = false]() mutable {
+            if (!done && window.bar.text() == QLatin1String("Processing: b.m4a")) {
+                done = true;
+                c.change();
+            }
+        };
+
+        form.PushButton2_Click();
+
+        EXPECT_EQ(QDir(path(QStringLiteral("in"))).entryList(QDir::Files),
+                  (QStringList{QStringLiteral("a.m4a"), QStringLiteral("b.ac3"),
+                               QStringLiteral("b.m4a"), QStringLiteral("c.m4a")}))
+            << c.name;
+        QFile old(oldB);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("an earlier result")) << c.name;
+        ASSERT_EQ(form.notConverted().size(), 2) << c.name;
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(form.notConverted()[i].path, inputs[i + 1]);
+            EXPECT_EQ(form.notConverted()[i].reason,
+                      QStringLiteral("Folder does not exist. Please select another folder."));
+        }
+        expectIdle();
+        QDir(path(QStringLiteral("out"))).removeRecursively();
+    }
+}
+
 struct NamingCase
 {
     const char* name;
