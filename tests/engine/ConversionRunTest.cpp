@@ -1,3 +1,4 @@
+#include "ChildState.h"
 #include "ScopedEnvironment.h"
 #include "filelist/FileList.h"
 #include "shell/MainForm.h"
@@ -161,6 +162,23 @@ TEST_F(ConversionRunTest, FollowsEachInputsRateAndSavesBesideIt)
     EXPECT_EQ(probeMedia(path(QStringLiteral("a/slow.ac3"))).bitRate, 96000);
     EXPECT_EQ(probeMedia(path(QStringLiteral("b/fast.ac3"))).bitRate, 160000);
     expectIdle();
+}
+
+TEST_F(ConversionRunTest, NoChildIsLeftAfterARun)
+{
+    for (const char* name : {"a.m4a", "b.m4a"}) {
+        makeM4a(path(QLatin1String(name)), 0.5);
+        add(path(QLatin1String(name)));
+    }
+    window.setOption(1, true);
+    window.rate = QStringLiteral("128 kbps");
+    saveTo(folder(QStringLiteral("out")));
+    ASSERT_TRUE(childrenOfThisProcess().isEmpty());
+
+    form.PushButton2_Click();
+
+    EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
+    EXPECT_EQ(childrenOfThisProcess(), QList<pid_t>());
 }
 
 TEST_F(ConversionRunTest, ANameHoldingARateTagConvertsAtTheInputsOwnRate)
