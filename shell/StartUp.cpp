@@ -1,6 +1,7 @@
 #include "shell/StartUp.h"
 
 #include "engine/Paths.h"
+#include "engine/ToolsOwner.h"
 #include "samples/SampleFiles.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
@@ -94,6 +95,8 @@ QString DefaultOutputFolder()
 
 void MainForm::Form_Load()
 {
+    // Tools folders of runs that a closed window cut short are removed first.
+    RemoveEndedToolsFolders();
     Guard guard(m_window, identity::Form_Load);
     guard.step(4, [&] { ApplySkin(*this); });
     guard.step(6, [&] { m_window.setCaption(QString::fromLatin1(ProductName)); });
