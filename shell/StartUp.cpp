@@ -81,16 +81,19 @@ void OpenWebSiteSometimes(MainForm& form)
         form.window().openExternally(QString::fromLatin1(MakerWebSite));
 }
 
-QString outputFolderFor(const QString& desktop)
+QString outputFolderFor(const QString& desktop, const QString& home)
 {
-    if (desktop.isEmpty())
+    // A new account has no desktop folder until a desktop session makes one.
+    const QString folder = !desktop.isEmpty() && FolderExists(desktop) ? desktop : home;
+    if (folder.isEmpty())
         throw Failure(QStringLiteral("Invalid procedure call or argument: no desktop folder"));
-    return desktop + QLatin1Char('/');
+    return CollapseBackslashes(folder + QLatin1Char('/'));
 }
 
 QString DefaultOutputFolder()
 {
-    return outputFolderFor(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    return outputFolderFor(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                           QStandardPaths::writableLocation(QStandardPaths::HomeLocation));
 }
 
 void MainForm::Form_Load()
