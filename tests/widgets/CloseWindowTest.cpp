@@ -1,4 +1,5 @@
 #include "TestForm.h"
+#include "engine/ScopedEnvironment.h"
 
 #include <QDir>
 #include <QPushButton>
@@ -17,10 +18,11 @@ TEST_F(CloseWindow, ClosingMidRunLeavesTheConverterRunningAndTheNextStartTidiesU
     const QString finished = work.filePath(QStringLiteral("converter finished"));
     const QString input = work.filePath(QStringLiteral("in.m4a"));
     writeFile(input, "audio");
-    qputenv("PLUMARK_FFMPEG",
-            writeScript(work.filePath(QStringLiteral("ffmpeg")),
-                        QStringLiteral("sleep 1\necho done > '%1'\n").arg(finished))
-                .toUtf8());
+    ScopedEnvironment environment;
+    environment.set("PLUMARK_FFMPEG",
+                    writeScript(work.filePath(QStringLiteral("ffmpeg")),
+                                QStringLiteral("sleep 1\necho done > '%1'\n").arg(finished))
+                        .toUtf8());
 
     // The window closes from a timer while the run waits for its converter;
     // the child of the forked death test shares this test's folder.
