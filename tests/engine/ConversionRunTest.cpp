@@ -41,6 +41,11 @@ protected:
         window.setOption(2, true);
         window.rate = rate;
     }
+    void useInputRate(const QString& fallbackRate)
+    {
+        window.setOption(1, true);
+        window.rate = fallbackRate;
+    }
     void saveTo(const QString& outputFolder)
     {
         window.setOption(3, true);
@@ -144,7 +149,7 @@ TEST_F(ConversionRunTest, ConvertsEveryRowAtTheConstantRateAndLeavesInputsAlone)
     expectIdle();
 }
 
-TEST_F(ConversionRunTest, FollowsEachInputsRateAndSavesBesideIt)
+TEST_F(ConversionRunTest, FollowsEachInputsRateSavesBesideItAndLeavesNoChild)
 {
     const QString slow = path(QStringLiteral("a/slow.m4a"));
     const QString fast = path(QStringLiteral("b/fast.m4a"));
@@ -152,33 +157,18 @@ TEST_F(ConversionRunTest, FollowsEachInputsRateAndSavesBesideIt)
     makeM4a(fast, 3.0, 160);
     add(slow);
     add(fast);
-    window.setOption(1, true);
-    window.rate = QStringLiteral("128 kbps");
+    useInputRate(QStringLiteral("128 kbps"));
     saveBesideSource();
+    ASSERT_TRUE(childrenOfThisProcess().isEmpty());
 
     form.PushButton2_Click();
 
     EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
     EXPECT_EQ(probeMedia(path(QStringLiteral("a/slow.ac3"))).bitRate, 96000);
     EXPECT_EQ(probeMedia(path(QStringLiteral("b/fast.ac3"))).bitRate, 160000);
-    expectIdle();
-}
-
-TEST_F(ConversionRunTest, NoChildIsLeftAfterARun)
-{
-    for (const char* name : {"a.m4a", "b.m4a"}) {
-        makeM4a(path(QLatin1String(name)), 0.5);
-        add(path(QLatin1String(name)));
-    }
-    window.setOption(1, true);
-    window.rate = QStringLiteral("128 kbps");
-    saveTo(folder(QStringLiteral("out")));
-    ASSERT_TRUE(childrenOfThisProcess().isEmpty());
-
-    form.PushButton2_Click();
-
-    EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
+    // Every probe and converter has been reaped: no zombie is left.
     EXPECT_EQ(childrenOfThisProcess(), QList<pid_t>());
+    expectIdle();
 }
 
 TEST_F(ConversionRunTest, ANameHoldingARateTagConvertsAtTheInputsOwnRate)
@@ -186,8 +176,7 @@ TEST_F(ConversionRunTest, ANameHoldingARateTagConvertsAtTheInputsOwnRate)
     const QString input = path(QStringLiteral("Avg Bitrate/Audio Bitrate test.m4a"));
     makeM4a(input, 1.0, 160);
     add(input);
-    window.setOption(1, true);
-    window.rate = QStringLiteral("64 kbps");
+    useInputRate(QStringLiteral("64 kbps"));
     saveBesideSource();
 
     form.PushButton2_Click();
