@@ -14,8 +14,8 @@ inline constexpr auto CreateProcessFailedText =
 // 1024-byte chunks with a yield before each read and decoded as UTF-8 with the
 // decoder's state kept across chunks. Returns when the child closes its
 // output and has ended, or a second later when it goes on running (it is then
-// reaped when it ends). Raises Failure (error 5) when neither
-// stream is asked; returns CreateProcessFailedText when the child cannot start.
+// reaped when it ends). Raises Failure (error 5) when neither stream is asked;
+// returns CreateProcessFailedText when the child cannot start.
 QString GetCommandOutput(const CommandLine& commandLine, bool captureStdout, bool captureStderr,
                          bool oemConversion, const std::function<void()>& yield = {});
 

@@ -87,8 +87,9 @@ void recordOwner(const QString& folder)
         ::unlink(nativePath(partial).constData());
 }
 
-int RemoveEndedToolsFolders(const QString& parent)
+int RemoveEndedToolsFolders()
 {
+    const QString parent = TemporaryFolder();
     int removed = 0;
     const QStringList names =
         QDir(parent).entryList({QStringLiteral("plumark-??????")},
@@ -99,11 +100,6 @@ int RemoveEndedToolsFolders(const QString& parent)
             ++removed;
     }
     return removed;
-}
-
-int RemoveEndedToolsFolders()
-{
-    return RemoveEndedToolsFolders(TemporaryFolder());
 }
 
 } // namespace plumark

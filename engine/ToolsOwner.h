@@ -16,13 +16,11 @@ QByteArray processRecord(pid_t pid);
 // Does nothing when the file cannot be written.
 void recordOwner(const QString& folder);
 
-// Removes the tools folders ("plumark-" and six characters) in the folder
-// given, by default the temporary folder, whose recorded owner has ended: the
-// folders that runs cut short (a window closed mid-run) left behind. A folder
-// of another user, a link, a folder without a readable record (one being
-// made) and one whose owner still runs are left alone. Never fails; returns
-// how many folders were removed.
-int RemoveEndedToolsFolders(const QString& parent);
+// Removes the tools folders ("plumark-" and six characters) in the temporary
+// folder whose recorded owner has ended: the folders that runs cut short (a
+// window closed mid-run) left behind. A folder of another user, a link, a
+// folder without a readable record (one being made) and one whose owner still
+// runs are left alone. Never fails; returns how many folders were removed.
 int RemoveEndedToolsFolders();
 
 } // namespace plumark

@@ -84,7 +84,7 @@ void OpenWebSiteSometimes(MainForm& form)
 QString outputFolderFor(const QString& desktop, const QString& home)
 {
     // A new account has no desktop folder until a desktop session makes one.
-    const QString folder = !desktop.isEmpty() && FolderExists(desktop) ? desktop : home;
+    const QString folder = FolderExists(desktop) ? desktop : home;
     if (folder.isEmpty())
         throw Failure(QStringLiteral("Invalid procedure call or argument: no desktop folder"));
     return CollapseBackslashes(folder + QLatin1Char('/'));

@@ -5,9 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace plumark;
 
