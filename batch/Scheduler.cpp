@@ -5,10 +5,10 @@
 #include "engine/ChildProcess.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
+#include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -27,18 +27,6 @@ constexpr int EndingWaitMs = 20;
 constexpr int PollMs = 100;
 constexpr int TerminateWaitMs = 5000;
 constexpr int KillWaitMs = 2000;
-
-// One name for a file however it is reached: its folder through links, then
-// its own name.
-QString fileKey(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    if (!canonical.isEmpty())
-        return canonical;
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
-}
 
 } // namespace
 
@@ -106,10 +94,11 @@ bool Scheduler::run()
         }
         while (m_next < count && int(m_running.size()) < m_setup.jobs) {
             BatchJob& job = m_jobs[m_next];
-            if (job.state == BatchJob::State::Skipped) {
+            if (job.state != BatchJob::State::Pending) {
+                // Skipped or refused when the batch was planned.
                 ++m_done;
                 m_display.fileFinished(job, m_done, count);
-            } else if (job.state == BatchJob::State::Pending) {
+            } else {
                 if (conflictsWithRunning(job))
                     break;
                 start(m_next);
@@ -158,7 +147,9 @@ void Scheduler::start(int index)
                QStringLiteral("The folder \"%1\" could not be made.").arg(job.folderToMake));
         return;
     }
-    const QString refusal = refusalReason(job.input, job.output);
+    QString refusal = outputFolderRefusal(job.output);
+    if (refusal.isEmpty())
+        refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {
         endJob(job, BatchJob::State::NotConverted, refusal);
         return;
