@@ -6,13 +6,12 @@
 #include "engine/ChildProcess.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
+#include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -28,26 +27,6 @@ constexpr int EndingWaitMs = 20;
 constexpr int PollMs = 100;
 constexpr int TerminateWaitMs = 5000;
 constexpr int KillWaitMs = 2000;
-
-// The path with every link resolved; empty when it does not exist.
-QString resolved(const QString& path)
-{
-    char buffer[PATH_MAX];
-    const char* real = ::realpath(nativePath(path).constData(), buffer);
-    return real ? pathFromNative(real) : QString();
-}
-
-// One name for a file however it is reached: its folder through links, then
-// its own name.
-QString fileKey(const QString& path)
-{
-    const QString canonical = resolved(path);
-    if (!canonical.isEmpty())
-        return canonical;
-    const QString parent = ParentFolder(path);
-    const QString folder = resolved(parent);
-    return (folder.isEmpty() ? parent : folder + QLatin1Char('/')) + FileNameOf(path);
-}
 
 } // namespace
 
@@ -115,10 +94,11 @@ bool Scheduler::run()
         }
         while (m_next < count && int(m_running.size()) < m_setup.jobs) {
             BatchJob& job = m_jobs[m_next];
-            if (job.state == BatchJob::State::Skipped) {
+            if (job.state != BatchJob::State::Pending) {
+                // Skipped or refused when the batch was planned.
                 ++m_done;
                 m_display.fileFinished(job, m_done, count);
-            } else if (job.state == BatchJob::State::Pending) {
+            } else {
                 if (conflictsWithRunning(job))
                     break;
                 start(m_next);
@@ -170,7 +150,9 @@ void Scheduler::start(int index)
             return;
         }
     }
-    const QString refusal = refusalReason(job.input, job.output);
+    QString refusal = outputFolderRefusal(job.output);
+    if (refusal.isEmpty())
+        refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {
         endJob(job, BatchJob::State::NotConverted, refusal);
         return;

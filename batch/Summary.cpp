@@ -2,9 +2,7 @@
 
 #include "batch/ProgressEstimate.h"
 
-#include <QFileInfo>
 #include <QMap>
-#include <QSet>
 #include <QStringList>
 #include <cmath>
 
@@ -42,16 +40,6 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     QStringList failures;
     QMap<int, int> rateCounts; // the results' rates, each with how many have it
     QStringList rateNotes;
-    QStringList replaced;
-    QSet<QString> laterOutputs;
-    for (auto it = jobs.crbegin(); it != jobs.crend(); ++it) {
-        if (it->state != BatchJob::State::Converted)
-            continue;
-        const QString output = QFileInfo(it->output).absoluteFilePath();
-        if (laterOutputs.contains(output))
-            replaced.prepend(QStringLiteral("  %1 -> %2").arg(it->input, it->output));
-        laterOutputs.insert(output);
-    }
     for (const BatchJob& job : jobs) {
         if (!job.rateNote.isEmpty())
             rateNotes.append(QStringLiteral("  %1: %2").arg(job.input, job.rateNote));
@@ -102,10 +90,6 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     if (!rateNotes.isEmpty()) {
         lines.append(QStringLiteral("Own rate not read, the fallback rate was asked:"));
         lines += rateNotes;
-    }
-    if (!replaced.isEmpty()) {
-        lines.append(QStringLiteral("Replaced by a later file of the same name:"));
-        lines += replaced;
     }
     lines.append(QStringLiteral("Time: %1 (%2 s)").arg(clockText(seconds)).arg(seconds, 0, 'f', 1));
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

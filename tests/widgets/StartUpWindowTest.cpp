@@ -1,4 +1,5 @@
 #include "TestForm.h"
+#include "engine/ScopedEnvironment.h"
 
 #include "filelist/FileList.h"
 #include "samples/SampleFiles.h"
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -24,11 +24,6 @@ using namespace plumark;
 using namespace plumark::test;
 
 namespace {
-
-QString desktopFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + QLatin1Char('/');
-}
 
 QStringList storedKeys()
 {
@@ -74,6 +69,11 @@ protected:
 
 TEST_F(StartUpWindow, FirstStartShowsTheDefaultsAndStoresThem)
 {
+    QTemporaryDir home;
+    ScopedEnvironment env;
+    env.set("HOME", home.path().toUtf8());
+    const QString desktopFolder = home.filePath(QStringLiteral("Desktop/"));
+    QDir().mkpath(desktopFolder);
     form.form().Form_Load();
 
     EXPECT_TRUE(form.messages.isEmpty()) << form.messages.join(QLatin1Char('|')).toStdString();
@@ -83,7 +83,7 @@ TEST_F(StartUpWindow, FirstStartShowsTheDefaultsAndStoresThem)
     EXPECT_FALSE(control<QRadioButton>("Option4")->isChecked());
     EXPECT_EQ(control<QComboBox>("Combo1")->currentText(), QStringLiteral("128 kbps"));
     EXPECT_FALSE(control<QComboBox>("Combo1")->isEnabled());
-    EXPECT_EQ(control<QLineEdit>("Text1")->text(), desktopFolder());
+    EXPECT_EQ(control<QLineEdit>("Text1")->text(), desktopFolder);
     EXPECT_TRUE(control("Frame3")->isEnabled());
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Plumark"));
     EXPECT_EQ(form.applicationTitle(), QStringLiteral("Plumark"));
@@ -93,7 +93,7 @@ TEST_F(StartUpWindow, FirstStartShowsTheDefaultsAndStoresThem)
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("Option"), QStringLiteral("Option3"),
                                          QStringLiteral("Option4"), QStringLiteral("Output Folder"),
                                          QStringLiteral("SampleList"), QStringLiteral("kbps")}));
-    EXPECT_EQ(ReadSetting(QStringLiteral("Output Folder"), QString()), desktopFolder());
+    EXPECT_EQ(ReadSetting(QStringLiteral("Output Folder"), QString()), desktopFolder);
     EXPECT_EQ(ReadSetting(QStringLiteral("Option"), QString()), QStringLiteral("1"));
     EXPECT_EQ(ReadSetting(QStringLiteral("kbps"), QString()), QStringLiteral("128 kbps"));
     EXPECT_EQ(UnscrambleText(ReadSetting(QStringLiteral("SampleList"), QString()),
