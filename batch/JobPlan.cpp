@@ -77,12 +77,15 @@ QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
         jobs.append(jobFor(absolutePath(listed), outputFolder, {}));
 
     // No result may replace a file of the batch or the result of an earlier
-    // file; such a file is not converted.
+    // file; such a file is not converted. A file refused for its own reason
+    // (missing, not a regular file) writes nothing, so it claims no result.
     QStringList inputs;
     for (const BatchJob& job : jobs)
         inputs.append(job.input);
     OutputClaims claims(inputs);
     for (BatchJob& job : jobs) {
+        if (!refusalReason(job.input, job.output).isEmpty())
+            continue;
         job.reason = claims.claim(job.input, job.output);
         if (!job.reason.isEmpty())
             job.state = BatchJob::State::NotConverted;

@@ -150,6 +150,15 @@ TEST(BatchRun, TheSecondOfTwoSameNamedInputsIsNotConvertedAndNamesTheFirst)
             .arg(second, first)))
         << result.out.toStdString();
 
+    // A missing input of the same name writes nothing, so it takes no name.
+    QFile::remove(out + QStringLiteral("/01 Intro.ac3"));
+    const test::BatchResult afterMissing = test::runConvert(
+        {QStringLiteral("--bitrate"), QStringLiteral("192"), QStringLiteral("--output-dir"), out,
+         dir.filePath("in/Gone/01 Intro.m4a"), second});
+    EXPECT_EQ(afterMissing.exitCode, 1) << afterMissing.out.toStdString();
+    EXPECT_NEAR(test::probeMedia(out + QStringLiteral("/01 Intro.ac3")).duration, 2.0, 0.1)
+        << afterMissing.out.toStdString();
+
     // Kept apart by --keep-tree, both are converted.
     const test::BatchResult kept = test::runConvert(
         {QStringLiteral("--keep-tree"), QStringLiteral("--bitrate"), QStringLiteral("192"),
