@@ -13,6 +13,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
     ffmpeg libimage-exiftool-perl fonts-liberation
+    libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
 )
 test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream dpkg-dev
     clang libclang-rt-14-dev)
