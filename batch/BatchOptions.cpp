@@ -109,6 +109,15 @@ ParsedOptions parseBatchOptions(const QStringList& arguments, int defaultJobs)
                     invalid(*text);
                 options.jobs = jobs;
             }
+        } else if (name == QLatin1String("--engine")) {
+            if (const auto text = value()) {
+                if (*text == QLatin1String("builtin"))
+                    options.engine = BatchOptions::Engine::Builtin;
+                else if (*text == QLatin1String("ffmpeg"))
+                    options.engine = BatchOptions::Engine::Ffmpeg;
+                else
+                    invalid(*text);
+            }
         } else {
             parsed.error = QStringLiteral("unknown option %1").arg(quotedArgument(argument));
         }
@@ -137,6 +146,8 @@ QString batchUsage()
         "  --keep-tree        with --output-dir, repeat the scanned sub-folders under DIR\n"
         "  --jobs N, -j N     convert N files at once (default: the number of processor cores)\n"
         "  --skip-existing    skip a file whose result already exists as a readable AC3\n"
+        "  --engine NAME      builtin: convert in worker processes with FFmpeg's libraries\n"
+        "                     (default); ffmpeg: run the ffmpeg program for each file\n"
         "  --dry-run          print each converter command line and convert nothing\n"
         "  --help             show this text\n"
         "  --version          show the version\n"

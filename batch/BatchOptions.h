@@ -9,12 +9,17 @@ namespace plumark {
 // What "plumark convert" was asked to do.
 struct BatchOptions
 {
+    // What converts: the in-process engine in worker processes, or one run
+    // of the ffmpeg program per file.
+    enum class Engine { Builtin, Ffmpeg };
+
     QStringList paths;
     QString extension = QStringLiteral("m4a");
     QString rateToken;                              // empty: each input's own rate
     QString fallbackToken = QStringLiteral("128k"); // when an input's rate is unknown
     QString outputFolder;                           // empty: beside each source
     int jobs = 1;
+    Engine engine = Engine::Builtin;
     bool keepTree = false;
     bool skipExisting = false;
     bool dryRun = false;

@@ -8,9 +8,11 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 }
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -63,7 +65,8 @@ public:
     void moveTo(const QString& output)
     {
         if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(output).constData()))
-            fail(QString::fromLocal8Bit(std::strerror(errno)));
+            fail(QStringLiteral("Could not write the result: ") +
+                 QString::fromLocal8Bit(std::strerror(errno)));
         m_kept = true;
     }
     const QString& path() const { return m_path; }
@@ -353,7 +356,15 @@ private:
 QString partialPathFor(const QString& output)
 {
     const QFileInfo info(output);
-    return info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".partial");
+    const QString name = QStringLiteral(".") + info.fileName() + QStringLiteral(".partial");
+    // A result whose name is near the longest allowed gets a short name of
+    // the same kind, still one of its own.
+    if (QFile::encodeName(name).size() <= NAME_MAX)
+        return info.path() + QLatin1Char('/') + name;
+    const QByteArray digest =
+        QCryptographicHash::hash(QFile::encodeName(info.fileName()), QCryptographicHash::Sha1);
+    return info.path() + QStringLiteral("/.plumark-") + QString::fromLatin1(digest.toHex()) +
+           QStringLiteral(".partial");
 }
 
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress)

@@ -4,8 +4,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -89,6 +91,16 @@ TEST(BatchRun, ParallelRunConvertsEveryValidFileAsOneAtATimeDoes)
          QStringLiteral("192"), QStringLiteral("--output-dir"), serialOut, in});
     EXPECT_EQ(serial.exitCode, 1);
     EXPECT_EQ(filesUnder(serialOut), results);
+
+    // The ffmpeg program, one run per file, writes the very same results.
+    const QString programOut = dir.filePath(QStringLiteral("out-ffmpeg"));
+    QDir().mkpath(programOut);
+    const test::BatchResult program = test::runConvert(
+        {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+         QStringLiteral("2"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+         QStringLiteral("--output-dir"), programOut, in});
+    EXPECT_EQ(program.exitCode, 1);
+    EXPECT_EQ(filesUnder(programOut), results);
 }
 
 // Two inputs whose results share one name never convert at the same time:
@@ -108,8 +120,9 @@ TEST(BatchRun, ResultsOfTheSameNameAreMadeOneAfterTheOther)
                        "echo \"end $2\" >> \"$LOG\""));
 
     const test::BatchResult result = test::runConvert(
-        {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
-         QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+        {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+         QStringLiteral("2"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+         QStringLiteral("--output-dir"), out, in},
         {QStringLiteral("PLUMARK_FFMPEG=") + converter, QStringLiteral("LOG=") + log});
     EXPECT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
     QFile logFile(log);
@@ -186,8 +199,9 @@ TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
             QStringLiteral("echo $$ > \"$PIDS/$$\"\nprintf partial > \"$7\"\nexec sleep 60"));
 
         const test::BatchResult result = test::runConvert(
-            {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
-             QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+            {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+             QStringLiteral("2"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+             QStringLiteral("--output-dir"), out, in},
             {QStringLiteral("PLUMARK_FFMPEG=") + slow, QStringLiteral("TEMP=") + temp,
              QStringLiteral("PIDS=") + pids},
             [&](QProcess& process) {
@@ -280,7 +294,7 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
             "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
             "sleep 0.6\nprintf data > \"$7\""));
     const QString command =
-        QStringLiteral("'%1' convert --jobs 1 --bitrate 192 '%2'")
+        QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
             .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"), dir.filePath(QStringLiteral("in")));
 
     // "script" gives the program a terminal of its own.
@@ -302,6 +316,79 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
         EXPECT_TRUE(shown.contains(QRegularExpression(line))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("\r\033[KConverted: 2 of 2")));
     EXPECT_FALSE(shown.contains(QStringLiteral("[1/2]")));
+}
+
+// Ten minutes of a tone in ALAC: quick to make, long enough to stop midway.
+void makeLongInput(const QString& path)
+{
+    QProcess ffmpeg;
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-f"),
+                  QStringLiteral("lavfi"), QStringLiteral("-i"),
+                  QStringLiteral("sine=f=440:r=44100:d=600"), QStringLiteral("-c:a"),
+                  QStringLiteral("alac"), path});
+    ASSERT_TRUE(ffmpeg.waitForFinished(120000));
+    ASSERT_EQ(ffmpeg.exitCode(), 0);
+}
+
+// A stop while the workers convert: every worker ends, no partial result is
+// left, and the files not started are named so.
+TEST(BatchRun, StopOfTheWorkersLeavesNoPartialResult)
+{
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in"));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir().mkpath(in);
+        QDir().mkpath(out);
+        makeLongInput(in + QStringLiteral("/1.m4a"));
+        for (const char* name : {"2.m4a", "3.m4a", "4.m4a"})
+            QFile::copy(in + QStringLiteral("/1.m4a"), in + QLatin1Char('/') + QLatin1String(name));
+
+        const test::BatchResult result = test::runConvert(
+            {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+             QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+            {}, [&](QProcess& process) {
+                // Both workers have begun their partial results.
+                for (int i = 0; i < 400 && filesUnder(out).size() < 2; ++i)
+                    QThread::msleep(10);
+                ASSERT_EQ(filesUnder(out).size(), 2);
+                ::kill(pid_t(process.processId()), signalNumber);
+            });
+        EXPECT_EQ(result.exitCode, 130) << result.out.toStdString() << result.err.toStdString();
+        EXPECT_TRUE(filesUnder(out).isEmpty()) << filesUnder(out).keys().join(u' ').toStdString();
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Stopped.")));
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Not converted: 2")));
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Not started: 2")));
+        EXPECT_FALSE(result.out.contains(QStringLiteral("crashed")));
+    }
+}
+
+// A decoder fault ends one worker: its file is named, a fresh worker takes
+// the next files and the batch goes on.
+TEST(BatchRun, ADecoderCrashNamesTheFileAndTheBatchGoesOn)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    for (const char* name : {"a.m4a", "crash.m4a", "c.m4a", "d.m4a"})
+        test::makeM4a(in + QLatin1Char('/') + QLatin1String(name), 0.5);
+
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--jobs"), QStringLiteral("2"),
+                          QStringLiteral("--bitrate"), QStringLiteral("192"), in},
+                         {QStringLiteral("PLUMARK_WORKER_ABORT_ON=crash.m4a")});
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Converted: 3 of 4")))
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Not converted: 1\n  ") + in +
+                                    QStringLiteral("/crash.m4a: the decoder crashed\n")))
+        << result.out.toStdString();
+    for (const char* name : {"a.ac3", "c.ac3", "d.ac3"})
+        EXPECT_EQ(test::probeMedia(in + QLatin1Char('/') + QLatin1String(name)).codec,
+                  QStringLiteral("ac3"));
+    EXPECT_FALSE(QFileInfo::exists(in + QStringLiteral("/crash.ac3")));
+    EXPECT_EQ(filesUnder(in).size(), 7) << filesUnder(in).keys().join(u' ').toStdString();
 }
 
 } // namespace
