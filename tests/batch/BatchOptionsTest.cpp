@@ -27,8 +27,8 @@ TEST(BatchOptions, ReadsEveryOption)
          QStringLiteral("--fallback"), QStringLiteral("64"), QStringLiteral("--output-dir"),
          QStringLiteral("out"), QStringLiteral("--ext"), QStringLiteral("*"),
          QStringLiteral("--keep-tree"), QStringLiteral("--skip-existing"),
-         QStringLiteral("--dry-run"), QStringLiteral("in"), QStringLiteral("--"),
-         QStringLiteral("--odd.m4a")},
+         QStringLiteral("--dry-run"), QStringLiteral("--engine"), QStringLiteral("ffmpeg"),
+         QStringLiteral("in"), QStringLiteral("--"), QStringLiteral("--odd.m4a")},
         2);
     ASSERT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString();
     const BatchOptions& o = parsed.options;
@@ -38,6 +38,7 @@ TEST(BatchOptions, ReadsEveryOption)
     EXPECT_EQ(o.outputFolder, QStringLiteral("out"));
     EXPECT_EQ(o.extension, QStringLiteral("*"));
     EXPECT_TRUE(o.keepTree && o.skipExisting && o.dryRun);
+    EXPECT_EQ(o.engine, BatchOptions::Engine::Ffmpeg);
     EXPECT_EQ(o.paths, QStringList({QStringLiteral("in"), QStringLiteral("--odd.m4a")}));
 
     const BatchOptions defaults = parseBatchOptions({QStringLiteral("in")}, 4).options;
@@ -45,6 +46,7 @@ TEST(BatchOptions, ReadsEveryOption)
     EXPECT_TRUE(defaults.rateToken.isEmpty());
     EXPECT_EQ(defaults.fallbackToken, QStringLiteral("128k"));
     EXPECT_EQ(defaults.extension, QStringLiteral("m4a"));
+    EXPECT_EQ(defaults.engine, BatchOptions::Engine::Builtin);
 }
 
 // The program itself: status 2 and one line on standard error that names the
@@ -60,6 +62,8 @@ TEST(BatchOptions, UsageErrorsNameTheArgument)
         {{QStringLiteral("--bitrate"), QStringLiteral("loud"), QStringLiteral("in")},
          "'loud' for --bitrate"},
         {{QStringLiteral("--frobnicate"), QStringLiteral("in")}, "'--frobnicate'"},
+        {{QStringLiteral("--engine"), QStringLiteral("fast"), QStringLiteral("in")},
+         "'fast' for --engine"},
         {{QStringLiteral("in"), QStringLiteral("--jobs")}, "--jobs needs a value"},
         {{QStringLiteral("--dry-run=yes"), QStringLiteral("in")}, "--dry-run takes no value"},
         {{QStringLiteral("--output-dir"), QStringLiteral("/no/such/folder"), QStringLiteral("in")},
