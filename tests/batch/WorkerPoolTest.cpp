@@ -63,8 +63,36 @@ protected:
         QDir().mkpath(folder.filePath(QStringLiteral("out")));
     }
 
+    // Ten minutes of a stereo tone in ALAC: quick to make, long to convert.
+    QString longInput()
+    {
+        const QString path = folder.filePath(QStringLiteral("long.m4a"));
+        QProcess generator;
+        generator.start(QStringLiteral("ffmpeg"),
+                        {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                         QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                         QStringLiteral("-i"), QStringLiteral("sine=f=440:r=44100:d=600"),
+                         QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-c:a"),
+                         QStringLiteral("alac"), path});
+        EXPECT_TRUE(generator.waitForFinished(120000));
+        EXPECT_EQ(generator.exitCode(), 0);
+        return path;
+    }
+
     QTemporaryDir folder;
 };
+
+// The most memory a process has held, in kilobytes.
+qint64 peakMemoryKb(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
+    return -1;
+}
 
 TEST_F(WorkerPoolTest, TwoWorkersConvertFiveFilesToTheEnginesBytes)
 {
@@ -134,16 +162,10 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
 
 TEST_F(WorkerPoolTest, AStopLeavesNoPartialResult)
 {
-    // Ten minutes of a tone take the worker long enough to be stopped midway.
-    const QString path = folder.filePath(QStringLiteral("long.m4a"));
-    QProcess generator;
-    generator.start(QStringLiteral("ffmpeg"),
-                    {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
-                     QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                     QStringLiteral("-i"), QStringLiteral("sine=f=440:r=44100:d=600"),
-                     QStringLiteral("-c:a"), QStringLiteral("alac"), path});
-    ASSERT_TRUE(generator.waitForFinished(120000));
-    ASSERT_EQ(generator.exitCode(), 0);
+    // Ten minutes take the worker long enough to be stopped midway.
+    const QString path = longInput();
+    if (HasFatalFailure())
+        return;
 
     WorkerPool pool(workerCommand, 1);
     QString failure;
@@ -162,6 +184,30 @@ TEST_F(WorkerPoolTest, AStopLeavesNoPartialResult)
     EXPECT_EQ(worker->result().reason,
               QStringLiteral("Stopped before the conversion was finished."));
     EXPECT_TRUE(hiddenAndPlain(folder.filePath(QStringLiteral("out"))).isEmpty());
+}
+
+// A worker streams: ten minutes of input (over 100 MB once decoded) need no
+// more memory than one second does.
+TEST_F(WorkerPoolTest, AWorkerHoldsNoWholeInput)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer keeps freed memory in quarantine";
+#endif
+    const QString longPath = longInput();
+    const QString shortPath = input(QStringLiteral("short.m4a"), 1.0);
+    QList<qint64> peaks;
+    for (const QString& path : {shortPath, longPath}) {
+        WorkerPool pool(workerCommand, 1);
+        QString failure;
+        WorkerPool::Worker* worker = pool.start(
+            {path, output(QStringLiteral("result.ac3")), QStringLiteral("192k")}, &failure);
+        ASSERT_NE(worker, nullptr) << failure.toStdString();
+        awaitEnd(*worker);
+        ASSERT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
+        peaks.append(peakMemoryKb(worker->pid()));
+    }
+    ASSERT_GT(peaks[0], 0);
+    EXPECT_LT(peaks[1] - peaks[0], 16 * 1024) << peaks[0] << " kB, then " << peaks[1] << " kB";
 }
 
 } // namespace
