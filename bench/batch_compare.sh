@@ -1,6 +1,6 @@
 #!/bin/sh
-# Compares "plumark convert" with running the same converter command from the
-# shell, on one generated corpus:
+# Compares "plumark convert --engine ffmpeg" with running the same converter
+# command from the shell, on one generated corpus:
 #   --jobs 1  against a plain loop, one ffmpeg per file;
 #   --jobs 2  against the same loop under "xargs -P 2".
 # Each variant runs ROUNDS times, interleaved; the best time of each counts, so
@@ -13,6 +13,7 @@ files=${2:-24}
 seconds=${3:-20}
 rounds=${4:-3}
 plumark=$(cd "$build" && pwd)/plumark
+. "$(dirname "$0")/corpus.sh"
 [ -x "$plumark" ] || { echo "no plumark in $build" >&2; exit 2; }
 
 work=$(mktemp -d)
@@ -21,18 +22,7 @@ mkdir -p "$work/in" "$work/temp"
 export TEMP="$work/temp"
 
 echo "Corpus: $files files of $seconds s (AAC 128 kb/s, stereo), $(nproc) cores"
-i=1
-while [ "$i" -le "$files" ]; do
-    ffmpeg -nostdin -v error -y -f lavfi \
-        -i "anoisesrc=d=$seconds:c=pink:r=48000:a=0.3:seed=$i" -ac 2 \
-        -c:a aac -b:a 128k "$work/in/track $i.m4a"
-    i=$((i + 1))
-done
-
-now() { date +%s.%N; }
-
-# The converter command of one file, as plumark runs it.
-convert_one='name=${1##*/}; ffmpeg -i "$1" -ab 192k -acodec ac3 "$OUT/${name%.*}.ac3" </dev/null 2>/dev/null'
+make_corpus "$work/in" "$files" "$seconds"
 
 shell_loop() {
     for f in "$work"/in/*.m4a; do
@@ -46,7 +36,7 @@ shell_xargs() {
 }
 
 plumark_jobs() {
-    "$plumark" convert --jobs "$1" --bitrate 192 --output-dir "$OUT" "$work/in" >/dev/null
+    "$plumark" convert --engine ffmpeg --jobs "$1" --bitrate 192 --output-dir "$OUT" "$work/in" >/dev/null
 }
 
 # Runs one variant into a fresh output folder and prints its time in seconds.

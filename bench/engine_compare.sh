@@ -14,29 +14,13 @@ set -eu
 build=${1:-build}
 rounds=${2:-5}
 plumark=$(cd "$build" && pwd)/plumark
+. "$(dirname "$0")/corpus.sh"
 [ -x "$plumark" ] || { echo "no plumark in $build" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 mkdir -p "$work/temp"
 export TEMP="$work/temp"
-
-# make_corpus NAME COUNT SECONDS: stereo AAC at 128 kb/s from seeded noise.
-make_corpus() {
-    mkdir -p "$work/$1"
-    i=1
-    while [ "$i" -le "$2" ]; do
-        ffmpeg -nostdin -v error -y -f lavfi \
-            -i "anoisesrc=d=$3:c=pink:r=48000:a=0.3:seed=$i" -ac 2 \
-            -c:a aac -b:a 128k "$work/$1/track $i.m4a"
-        i=$((i + 1))
-    done
-}
-
-now() { date +%s.%N; }
-
-# The converter command of one file, as plumark --engine ffmpeg runs it.
-convert_one='name=${1##*/}; ffmpeg -i "$1" -ab 192k -acodec ac3 "$OUT/${name%.*}.ac3" </dev/null 2>/dev/null'
 
 shell_xargs() {
     printf '%s\0' "$work/$corpus"/*.m4a | xargs -0 -n 1 -P 2 sh -c "$convert_one" sh
@@ -87,9 +71,9 @@ report() {
 }
 
 echo "Generating the corpora..."
-make_corpus short 24 2
-make_corpus medium 24 20
-make_corpus long 8 240
+make_corpus "$work/short" 24 2
+make_corpus "$work/medium" 24 20
+make_corpus "$work/long" 8 240
 echo "$(nproc) cores, $rounds rounds, best time of each variant:"
 
 for corpus in short medium long; do
