@@ -19,7 +19,9 @@ namespace {
 
 constexpr int Mono = 1;
 constexpr int Stereo = 2;
-constexpr int Surround = 6; // 5.1
+constexpr int Quad = 4;
+constexpr int Surround = 6;  // 5.1
+constexpr int Surround8 = 8; // 7.1, more than AC3 holds
 
 // A lavfi source of distinct tones, one per channel, with a little noise.
 QStringList tones(int channels, int rate, double seconds)
@@ -29,9 +31,11 @@ QStringList tones(int channels, int rate, double seconds)
         expressions.append(QStringLiteral("0.3*sin(2*PI*%1*t)+0.05*(random(%2)-0.5)")
                                .arg(220 + 110 * channel)
                                .arg(channel));
-    const QString layout = channels == Mono     ? QStringLiteral("mono")
-                           : channels == Stereo ? QStringLiteral("stereo")
-                                                : QStringLiteral("5.1");
+    const QString layout = channels == Mono       ? QStringLiteral("mono")
+                           : channels == Stereo   ? QStringLiteral("stereo")
+                           : channels == Quad     ? QStringLiteral("quad")
+                           : channels == Surround ? QStringLiteral("5.1")
+                                                  : QStringLiteral("7.1");
     return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
             QStringLiteral("aevalsrc=%1:c=%2:s=%3:d=%4")
                 .arg(expressions.join(QLatin1Char('|')), layout)
@@ -61,10 +65,21 @@ const CorpusCase corpus[] = {
     {"aac_48k_mono", [](const QString&) { return tones(Mono, 48000, 3) + aac("96k"); }},
     {"aac_22k_stereo", [](const QString&) { return tones(Stereo, 22050, 3) + aac("64k"); }},
     {"aac_96k_5_1", [](const QString&) { return tones(Surround, 96000, 2) + aac("320k"); }},
+    {"aac_8k_mono", [](const QString&) { return tones(Mono, 8000, 2) + aac("24k"); }},
+    {"aac_32k_quad", [](const QString&) { return tones(Quad, 32000, 2) + aac("160k"); }},
+    {"aac_48k_7_1", [](const QString&) { return tones(Surround8, 48000, 2) + aac("384k"); }},
+    {"mp3_in_mp4",
+     [](const QString&) {
+         return tones(Stereo, 44100, 2) + "-c:a" + "mp3" + "-b:a" + "160k" + "-f" + "mp4";
+     }},
     {"alac_44k_stereo", [](const QString&) { return tones(Stereo, 44100, 2) + "-c:a" + "alac"; }},
     {"alac_48k_5_1_24bit",
      [](const QString&) {
          return tones(Surround, 48000, 2) + "-c:a" + "alac" + "-sample_fmt" + "s32p";
+     }},
+    {"alac_96k_24bit_stereo",
+     [](const QString&) {
+         return tones(Stereo, 96000, 2) + "-c:a" + "alac" + "-sample_fmt" + "s32p";
      }},
     {"cover_art",
      [](const QString&) {
