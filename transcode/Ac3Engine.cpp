@@ -110,8 +110,13 @@ private:
     void openInput()
     {
         AVFormatContext* input = nullptr;
+        // An input that names other resources (a playlist posing as an M4A)
+        // may reach local files only, never the network.
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "protocol_whitelist", "file", 0);
         const int opened =
-            avformat_open_input(&input, url(m_job.input).constData(), nullptr, nullptr);
+            avformat_open_input(&input, url(m_job.input).constData(), nullptr, &options);
+        av_dict_free(&options);
         check(opened);
         m_input.reset(input);
         // Parameters that cannot all be found still leave the streams to convert.
