@@ -1,10 +1,13 @@
 #include "batch/EngineRun.h"
 
+#include "engine/Paths.h"
+
 namespace plumark {
 
 std::unique_ptr<JobRun> EngineRun::start(WorkerPool& pool, const BatchJob& job, QString* failure)
 {
-    WorkerPool::Worker* worker = pool.start({job.input, job.output, job.rateToken}, failure);
+    WorkerPool::Worker* worker =
+        pool.start({nativePath(job.input), nativePath(job.output), job.rateToken}, failure);
     if (!worker)
         return nullptr;
     return std::unique_ptr<JobRun>(new EngineRun(*worker));

@@ -1,7 +1,5 @@
 #include "batch/WorkerPool.h"
 
-#include "engine/Paths.h"
-
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -158,7 +156,7 @@ void WorkerPool::Worker::endWithoutResult()
     closePipes();
     m_process.waitFor(KillWaitMs);
     // What the worker was writing is no result.
-    DeleteFileQuietly(transcode::partialPathFor(m_output));
+    ::unlink(transcode::partialPathFor(m_output).constData());
     m_result = {false, m_stopping ? QStringLiteral("Stopped before the conversion was finished.")
                                   : QString::fromLatin1(CrashReason)};
     m_ended = true;

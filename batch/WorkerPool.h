@@ -80,7 +80,7 @@ private:
     bool m_busy = false;
     bool m_ended = false;
     bool m_stopping = false;
-    QString m_output;
+    QByteArray m_output;
     double m_position = 0;
     double m_duration = -1;
     transcode::Ac3Result m_result;

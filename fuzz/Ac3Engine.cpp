@@ -1,8 +1,8 @@
 // Any bytes a user hands the program as an input file: the in-process
 // converter either writes an AC3 result or names why not, and leaves no
 // partial or empty result behind. Memory faults are the sanitizers' to find.
-#include "fuzz/FuzzInput.h"
 #include "transcode/Ac3Engine.h"
+#include "fuzz/FuzzInput.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     file.write(reinterpret_cast<const char*>(data), qint64(size));
     file.close();
 
-    const transcode::Ac3Result result =
-        transcode::convertToAc3({input, output, QStringLiteral("192k")});
+    const transcode::Ac3Result result = transcode::convertToAc3(
+        {QFile::encodeName(input), QFile::encodeName(output), QStringLiteral("192k")});
 
     const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
     if (result.converted) {

@@ -9,8 +9,6 @@ extern "C" {
 }
 
 #include <QCryptographicHash>
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -44,37 +42,37 @@ void check(int code, const QString& context = {})
 
 // A path for the library: the "file:" prefix keeps a ':' in a name from
 // being read as a protocol.
-QByteArray url(const QString& path)
+QByteArray url(const QByteArray& path)
 {
-    return QByteArrayLiteral("file:") + QFile::encodeName(path);
+    return QByteArrayLiteral("file:") + path;
 }
 
 // Removes the partial result unless the conversion completes.
 class PartialFile
 {
 public:
-    explicit PartialFile(QString path) : m_path(std::move(path)) {}
+    explicit PartialFile(QByteArray path) : m_path(std::move(path)) {}
     ~PartialFile()
     {
         if (m_created && !m_kept)
-            ::unlink(QFile::encodeName(m_path).constData());
+            ::unlink(m_path.constData());
     }
     PartialFile(const PartialFile&) = delete;
     PartialFile& operator=(const PartialFile&) = delete;
 
-    void moveTo(const QString& output)
+    void moveTo(const QByteArray& output)
     {
-        if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(output).constData()))
+        if (::rename(m_path.constData(), output.constData()))
             fail(QStringLiteral("Could not write the result: ") +
                  QString::fromLocal8Bit(std::strerror(errno)));
         m_kept = true;
     }
-    const QString& path() const { return m_path; }
+    const QByteArray& path() const { return m_path; }
     // Only a file this conversion made is ever removed.
     void markCreated() { m_created = true; }
 
 private:
-    QString m_path;
+    QByteArray m_path;
     bool m_created = false;
     bool m_kept = false;
 };
@@ -358,18 +356,18 @@ private:
 
 } // namespace
 
-QString partialPathFor(const QString& output)
+QByteArray partialPathFor(const QByteArray& output)
 {
-    const QFileInfo info(output);
-    const QString name = QStringLiteral(".") + info.fileName() + QStringLiteral(".partial");
+    const qsizetype slash = output.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArrayLiteral(".") : output.left(slash);
+    const QByteArray fileName = output.mid(slash + 1);
+    const QByteArray name = '.' + fileName + ".partial";
     // A result whose name is near the longest allowed gets a short name of
     // the same kind, still one of its own.
-    if (QFile::encodeName(name).size() <= NAME_MAX)
-        return info.path() + QLatin1Char('/') + name;
-    const QByteArray digest =
-        QCryptographicHash::hash(QFile::encodeName(info.fileName()), QCryptographicHash::Sha1);
-    return info.path() + QStringLiteral("/.plumark-") + QString::fromLatin1(digest.toHex()) +
-           QStringLiteral(".partial");
+    if (name.size() <= NAME_MAX)
+        return folder + '/' + name;
+    return folder + "/.plumark-" +
+           QCryptographicHash::hash(fileName, QCryptographicHash::Sha1).toHex() + ".partial";
 }
 
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress)

@@ -1,16 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 
 namespace plumark::transcode {
 
 // One conversion: the input file, the result's path and the rate token
-// ("192k") exactly as the ffmpeg program is given them.
+// ("192k") exactly as the ffmpeg program is given them. Paths are the file
+// system's bytes, so that any name, valid UTF-8 or not, is reached.
 struct Ac3Job
 {
-    QString input;
-    QString output;
+    QByteArray input;
+    QByteArray output;
     QString rateToken;
 };
 
@@ -33,6 +35,6 @@ using ProgressReport = std::function<void(double position, double duration)>;
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress = {});
 
 // Where the result is written until it is complete: a hidden name beside it.
-QString partialPathFor(const QString& output);
+QByteArray partialPathFor(const QByteArray& output);
 
 } // namespace plumark::transcode

@@ -7,8 +7,6 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-#include <QFile>
-#include <QFileInfo>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -58,12 +56,11 @@ void prepareProcess()
     av_log_set_level(AV_LOG_QUIET);
 }
 
-void remember(const QString& partial)
+void remember(const QByteArray& partial)
 {
     converting = 0;
-    const QByteArray bytes = QFile::encodeName(partial);
-    const size_t length = std::min(size_t(bytes.size()), sizeof partialPath - 1);
-    std::memcpy(partialPath, bytes.constData(), length);
+    const size_t length = std::min(size_t(partial.size()), sizeof partialPath - 1);
+    std::memcpy(partialPath, partial.constData(), length);
     partialPath[length] = '\0';
     converting = 1;
 }
@@ -77,7 +74,7 @@ int runEngineWorker()
     MessageReader reader;
     while (const std::optional<QByteArray> message = readMessage(STDIN_FILENO, reader)) {
         const Ac3Job job = decodeJob(*message);
-        if (!crashName.isEmpty() && QFile::encodeName(QFileInfo(job.input).fileName()) == crashName)
+        if (!crashName.isEmpty() && job.input.mid(job.input.lastIndexOf('/') + 1) == crashName)
             std::abort();
 
         remember(partialPathFor(job.output));

@@ -1,7 +1,7 @@
 #include "transcode/WorkerProtocol.h"
 
 #include <QDataStream>
-#include <QFile>
+#include <QIODevice>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -26,17 +26,18 @@ QByteArray encodeJob(const Ac3Job& job)
 {
     QByteArray message;
     QDataStream stream(&message, QIODevice::WriteOnly);
-    stream << QFile::encodeName(job.input) << QFile::encodeName(job.output)
-           << job.rateToken.toUtf8();
+    stream << job.input << job.output << job.rateToken.toUtf8();
     return message;
 }
 
 Ac3Job decodeJob(const QByteArray& message)
 {
     QDataStream stream(message);
-    QByteArray input, output, rate;
-    stream >> input >> output >> rate;
-    return {QFile::decodeName(input), QFile::decodeName(output), QString::fromUtf8(rate)};
+    Ac3Job job;
+    QByteArray rate;
+    stream >> job.input >> job.output >> rate;
+    job.rateToken = QString::fromUtf8(rate);
+    return job;
 }
 
 QByteArray encodeReply(const WorkerReply& reply)

@@ -12,7 +12,7 @@ namespace plumark::transcode {
 // replies to its standard output. Every message is length-prefixed, so a
 // path may hold any byte, a newline included.
 
-// A job as bytes, and back. Paths travel as the file system's bytes.
+// A job as bytes, and back.
 QByteArray encodeJob(const Ac3Job& job);
 Ac3Job decodeJob(const QByteArray& message);
 

@@ -2,6 +2,7 @@
 // converting many files; a crash fails only its file, and a stop leaves no
 // partial result.
 #include "batch/WorkerPool.h"
+#include "support/EngineJob.h"
 #include "support/Media.h"
 #include "transcode/Ac3Engine.h"
 #include "transcode/EngineWorker.h"
@@ -104,8 +105,8 @@ TEST_F(WorkerPoolTest, TwoWorkersConvertFiveFilesToTheEnginesBytes)
             const QString name = QStringLiteral("track %1").arg(i);
             QString failure;
             WorkerPool::Worker* worker =
-                pool.start({input(name + QStringLiteral(".m4a"), 0.3 + 0.2 * i),
-                            output(name + QStringLiteral(".ac3")), QStringLiteral("192k")},
+                pool.start(engineJob(input(name + QStringLiteral(".m4a"), 0.3 + 0.2 * i),
+                                     output(name + QStringLiteral(".ac3"))),
                            &failure);
             ASSERT_NE(worker, nullptr) << failure.toStdString();
             running.append(worker);
@@ -120,8 +121,8 @@ TEST_F(WorkerPoolTest, TwoWorkersConvertFiveFilesToTheEnginesBytes)
     for (int i = 0; i < 5; ++i) {
         const QString name = QStringLiteral("track %1").arg(i);
         const QString reference = folder.filePath(name + QStringLiteral(".reference.ac3"));
-        ASSERT_TRUE(transcode::convertToAc3({folder.filePath(name + QStringLiteral(".m4a")),
-                                             reference, QStringLiteral("192k")})
+        ASSERT_TRUE(transcode::convertToAc3(
+                        engineJob(folder.filePath(name + QStringLiteral(".m4a")), reference))
                         .converted);
         EXPECT_TRUE(contents(output(name + QStringLiteral(".ac3"))) == contents(reference))
             << name.toStdString();
@@ -140,8 +141,8 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
     // The worker starts with the first job, and takes the variable with it.
     qputenv("PLUMARK_WORKER_ABORT_ON", "crash.m4a");
     QString failure;
-    WorkerPool::Worker* worker = pool.start(
-        {crashing, output(QStringLiteral("crash.ac3")), QStringLiteral("192k")}, &failure);
+    WorkerPool::Worker* worker =
+        pool.start(engineJob(crashing, output(QStringLiteral("crash.ac3"))), &failure);
     qunsetenv("PLUMARK_WORKER_ABORT_ON");
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     const pid_t crashed = worker->pid();
@@ -150,8 +151,7 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
     EXPECT_EQ(worker->result().reason, QStringLiteral("the decoder crashed"));
     worker->release();
 
-    worker =
-        pool.start({good, output(QStringLiteral("good.ac3")), QStringLiteral("192k")}, &failure);
+    worker = pool.start(engineJob(good, output(QStringLiteral("good.ac3"))), &failure);
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     EXPECT_NE(worker->pid(), crashed);
     awaitEnd(*worker);
@@ -170,7 +170,7 @@ TEST_F(WorkerPoolTest, AStopLeavesNoPartialResult)
     WorkerPool pool(workerCommand, 1);
     QString failure;
     WorkerPool::Worker* worker =
-        pool.start({path, output(QStringLiteral("long.ac3")), QStringLiteral("192k")}, &failure);
+        pool.start(engineJob(path, output(QStringLiteral("long.ac3"))), &failure);
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     while (worker->position() <= 0 && !worker->ended()) {
         pollfd watched{worker->replyFd(), POLLIN, 0};
@@ -199,8 +199,8 @@ TEST_F(WorkerPoolTest, AWorkerHoldsNoWholeInput)
     for (const QString& path : {shortPath, longPath}) {
         WorkerPool pool(workerCommand, 1);
         QString failure;
-        WorkerPool::Worker* worker = pool.start(
-            {path, output(QStringLiteral("result.ac3")), QStringLiteral("192k")}, &failure);
+        WorkerPool::Worker* worker =
+            pool.start(engineJob(path, output(QStringLiteral("result.ac3"))), &failure);
         ASSERT_NE(worker, nullptr) << failure.toStdString();
         awaitEnd(*worker);
         ASSERT_TRUE(worker->result().converted) << worker->result().reason.toStdString();

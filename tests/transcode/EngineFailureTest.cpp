@@ -1,6 +1,7 @@
 // What the in-process converter reports for inputs it cannot convert, in the
 // library's words, and that it never leaves a partial or empty result.
 #include "Corpus.h"
+#include "support/EngineJob.h"
 #include "transcode/Ac3Engine.h"
 
 #include <QDir>
@@ -86,7 +87,7 @@ TEST_P(EngineFailure, NamesTheCauseAndLeavesNothing)
     const QString output = folder.filePath(QStringLiteral("result.ac3"));
 
     const transcode::Ac3Result result =
-        transcode::convertToAc3({input, output, QString::fromUtf8(GetParam().rate)});
+        transcode::convertToAc3(engineJob(input, output, QString::fromUtf8(GetParam().rate)));
 
     EXPECT_FALSE(result.converted);
     EXPECT_TRUE(result.reason.contains(QString::fromUtf8(GetParam().reason), Qt::CaseInsensitive))
@@ -110,8 +111,8 @@ TEST(EngineResult, ReplacesAnOldResultAndReportsItsPosition)
 
     QList<double> positions;
     double duration = 0;
-    const transcode::Ac3Result result = transcode::convertToAc3(
-        {input, output, QStringLiteral("192k")}, [&](double position, double length) {
+    const transcode::Ac3Result result =
+        transcode::convertToAc3(engineJob(input, output), [&](double position, double length) {
             positions.append(position);
             duration = length;
         });
@@ -134,9 +135,8 @@ TEST(EngineResult, AMissingOutputFolderIsNamed)
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString input = goodInput(folder.path());
-    const transcode::Ac3Result result =
-        transcode::convertToAc3({input, folder.filePath(QStringLiteral("no/such/folder/good.ac3")),
-                                 QStringLiteral("192k")});
+    const transcode::Ac3Result result = transcode::convertToAc3(
+        engineJob(input, folder.filePath(QStringLiteral("no/such/folder/good.ac3"))));
     EXPECT_FALSE(result.converted);
     EXPECT_TRUE(result.reason.contains(QStringLiteral("No such file or directory")))
         << result.reason.toStdString();

@@ -12,8 +12,11 @@ namespace {
 
 TEST(WorkerProtocol, AJobWithAnyPathComesThroughAPipe)
 {
-    const Ac3Job job{QStringLiteral("/music/two\nlines \"quoted\" $HOME.m4a"),
-                     QStringLiteral("/out/-dash ünïcode.ac3"), QStringLiteral("129k")};
+    // A newline, quotes and bytes that are no UTF-8 at all.
+    const Ac3Job job{QByteArray("/music/two\nlines \"quoted\" $HOME \xff\xfe.m4a"),
+                     QByteArray("/out/-dash \xc3\xbcn\xc3\xaf"
+                                "code.ac3"),
+                     QStringLiteral("129k")};
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_TRUE(writeMessage(fds[1], encodeJob(job)));
