@@ -332,6 +332,29 @@ void makeLongInput(const QString& path)
     ASSERT_EQ(ffmpeg.exitCode(), 0);
 }
 
+// The workers report how far the engine is: the line shows a share of the
+// file before its end.
+TEST(BatchRun, TerminalShowsTheEnginesOwnPosition)
+{
+    QTemporaryDir dir;
+    makeLongInput(dir.filePath(QStringLiteral("long.m4a")));
+    const QString command = QStringLiteral("'%1' convert --jobs 1 --bitrate 192 '%2'")
+                                .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"),
+                                     dir.filePath(QStringLiteral("long.m4a")));
+
+    // "script" gives the program a terminal of its own.
+    QProcess script;
+    script.setStandardInputFile(QProcess::nullDevice());
+    script.start(QStringLiteral("script"),
+                 {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    ASSERT_TRUE(script.waitForFinished(120000));
+    EXPECT_EQ(script.exitCode(), 0);
+    const QString shown = QString::fromUtf8(script.readAllStandardOutput());
+    const QRegularExpression share(QStringLiteral("0/1 done \\| long\\.m4a ([1-9][0-9]?)% "));
+    EXPECT_TRUE(shown.contains(share)) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Converted: 1 of 1")));
+}
+
 // A stop while the workers convert: every worker ends, no partial result is
 // left, and the files not started are named so.
 TEST(BatchRun, StopOfTheWorkersLeavesNoPartialResult)
