@@ -68,7 +68,9 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
             printTo(stderr, QStringLiteral("Skipped: %1: %2\n").arg(job.input, job.reason));
             continue;
         }
-        const QString refusal = refusalReason(job.input, job.output);
+        const QString refusal = job.state == BatchJob::State::NotConverted
+                                    ? job.reason
+                                    : refusalReason(job.input, job.output);
         if (!refusal.isEmpty()) {
             printTo(stderr, QStringLiteral("Not converted: %1: %2\n").arg(job.input, refusal));
             allConvertible = false;

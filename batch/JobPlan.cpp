@@ -2,6 +2,7 @@
 
 #include "batch/Ac3Header.h"
 #include "engine/ConversionRules.h"
+#include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 #include "filelist/AddFolder.h"
 #include "filelist/FileList.h"
@@ -57,9 +58,22 @@ QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
         }
     }
 
+    // No result may replace a file of the batch or the result of an earlier
+    // file; such a file is not converted.
+    QStringList inputs;
+    for (const BatchJob& job : jobs)
+        inputs.append(job.input);
+    OutputClaims claims(inputs);
+    for (BatchJob& job : jobs) {
+        job.reason = claims.claim(job.input, job.output);
+        if (!job.reason.isEmpty())
+            job.state = BatchJob::State::NotConverted;
+    }
+
     if (options.skipExisting) {
         for (BatchJob& job : jobs) {
-            if (refusalReason(job.input, job.output).isEmpty() && isReadableAc3(job.output)) {
+            if (job.state == BatchJob::State::Pending &&
+                refusalReason(job.input, job.output).isEmpty() && isReadableAc3(job.output)) {
                 job.state = BatchJob::State::Skipped;
                 job.reason = QStringLiteral("The result already exists.");
             }

@@ -10,8 +10,10 @@ namespace plumark {
 
 // The batch's inputs in order, each with its output path: a file argument as
 // it is, a folder argument scanned with its tree like the folder button.
-// With --skip-existing, an input whose result is already a readable AC3 is
-// marked as skipped.
+// An input whose result would replace a file of the batch or an earlier
+// input's result is marked as not converted, with the reason. With
+// --skip-existing, an input whose result is already a readable AC3 is marked
+// as skipped.
 QList<BatchJob> planJobs(const BatchOptions& options, Window& window);
 
 } // namespace plumark

@@ -2,10 +2,10 @@
 
 #include "batch/Ac3Header.h"
 #include "engine/ConversionRules.h"
+#include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <poll.h>
 
@@ -16,18 +16,6 @@ namespace {
 constexpr int RedrawMs = 200;
 // How often converters that closed their error output early are looked at.
 constexpr int PollMs = 100;
-
-// One name for a file however it is reached: its folder through links, then
-// its own name.
-QString fileKey(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    if (!canonical.isEmpty())
-        return canonical;
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
-}
 
 } // namespace
 
@@ -59,10 +47,11 @@ bool Scheduler::run()
         }
         while (m_next < count && int(m_running.size()) < m_setup.jobs) {
             BatchJob& job = m_jobs[m_next];
-            if (job.state == BatchJob::State::Skipped) {
+            if (job.state != BatchJob::State::Pending) {
+                // Skipped or refused when the batch was planned.
                 ++m_done;
                 m_display.fileFinished(job, m_done, count);
-            } else if (job.state == BatchJob::State::Pending) {
+            } else {
                 if (conflictsWithRunning(job))
                     break;
                 start(m_next);
@@ -111,7 +100,9 @@ void Scheduler::start(int index)
                QStringLiteral("The folder \"%1\" could not be made.").arg(job.folderToMake));
         return;
     }
-    const QString refusal = refusalReason(job.input, job.output);
+    QString refusal = outputFolderRefusal(job.output);
+    if (refusal.isEmpty())
+        refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {
         endJob(job, BatchJob::State::NotConverted, refusal);
         return;

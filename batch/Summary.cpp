@@ -2,8 +2,6 @@
 
 #include "batch/ProgressEstimate.h"
 
-#include <QFileInfo>
-#include <QSet>
 #include <QStringList>
 #include <cmath>
 
@@ -26,16 +24,6 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped)
     int notStarted = 0;
     QStringList failures;
     QStringList changedRates;
-    QStringList replaced;
-    QSet<QString> laterOutputs;
-    for (auto it = jobs.crbegin(); it != jobs.crend(); ++it) {
-        if (it->state != BatchJob::State::Converted)
-            continue;
-        const QString output = QFileInfo(it->output).absoluteFilePath();
-        if (laterOutputs.contains(output))
-            replaced.prepend(QStringLiteral("  %1 -> %2").arg(it->input, it->output));
-        laterOutputs.insert(output);
-    }
     for (const BatchJob& job : jobs) {
         switch (job.state) {
         case BatchJob::State::Converted: {
@@ -78,10 +66,6 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped)
         lines.append(QStringLiteral("Converted at another rate than asked (the AC3 encoder "
                                     "allows only certain rates):"));
         lines += changedRates;
-    }
-    if (!replaced.isEmpty()) {
-        lines.append(QStringLiteral("Replaced by a later file of the same name:"));
-        lines += replaced;
     }
     lines.append(QStringLiteral("Time: %1 (%2 s)").arg(clockText(seconds)).arg(seconds, 0, 'f', 1));
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -3,8 +3,8 @@
 # folder of the build.
 find_program(PLUMARK_FFMPEG_PROGRAM ffmpeg)
 if(NOT PLUMARK_FFMPEG_PROGRAM)
-    message(WARNING "ffmpeg not found: the sample files are not made (apt-get install ffmpeg)")
-    return()
+    # A build without them would install a program whose sample button finds nothing.
+    message(FATAL_ERROR "ffmpeg not found: it makes the sample files (apt-get install ffmpeg)")
 endif()
 
 set(PLUMARK_SAMPLE_DIR ${CMAKE_BINARY_DIR}/Samples)

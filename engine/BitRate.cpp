@@ -41,19 +41,19 @@ QString kilobitsFromMegabits(const QString& number)
     return text;
 }
 
-// The value of the last line holding the tag; empty when none holds a usable
-// one. Sets present when any line holds the tag.
+// The value of the last line whose tag name is the tag; empty when none holds
+// a usable one. Sets present when any line has that tag name. The tag name is
+// the text before the line's first colon: a file or folder name that holds
+// the tag stands in a value and never counts.
 QString lastValue(const QStringList& lines, QLatin1String tag, bool& present)
 {
     present = false;
     QString found;
     for (const QString& line : lines) {
-        if (line.isEmpty() || !line.contains(tag))
+        const QStringList parts = line.split(QLatin1Char(':'));
+        if (parts.size() < 2 || parts.at(0).trimmed() != tag)
             continue;
         present = true;
-        const QStringList parts = line.split(QLatin1Char(':'));
-        if (parts.size() < 2)
-            continue;
         const QString value = trimBlanks(parts.at(1));
         if (value.contains(QLatin1String("Mbps")))
             found = kilobitsFromMegabits(firstPiece(value, QLatin1String("Mbps")));

@@ -8,9 +8,10 @@ namespace plumark {
 // blanks are trimmed. "320 kbps" gives "320k".
 QString getBitRate(const QString& rateText);
 
-// The number read from the probe's report, or empty when none: the last
-// "Audio Bitrate" line decides; when there is none, the last "Avg Bitrate"
-// line is read the same way. A value in "Mbps" is turned into kilobits.
+// The number read from the probe's report, or empty when none: the last line
+// tagged "Audio Bitrate" (the text before its colon) decides; when there is
+// none, the last line tagged "Avg Bitrate" is read the same way. A value in
+// "Mbps" is turned into kilobits.
 QString rateFromProbeReport(const QString& report);
 
 } // namespace plumark

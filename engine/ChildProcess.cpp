@@ -9,6 +9,8 @@
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <system_error>
+#include <thread>
 #include <time.h>
 #include <unistd.h>
 #include <utility>
@@ -20,25 +22,19 @@ namespace plumark {
 
 namespace {
 
-// Children given up while still running; reaped without waiting before the
-// next start so that none is left as a zombie.
-std::vector<pid_t>& abandonedChildren()
+// A child given up while still running is reaped by a small thread the
+// moment it ends, so that it never stays a zombie.
+void reapWhenEnded(pid_t pid)
 {
-    static std::vector<pid_t> pids;
-    return pids;
-}
-
-void reapAbandonedChildren()
-{
-    auto& pids = abandonedChildren();
-    std::erase_if(pids, [](pid_t pid) {
-        int status = 0;
-        pid_t result;
-        do
-            result = ::waitpid(pid, &status, WNOHANG);
-        while (result < 0 && errno == EINTR);
-        return result != 0;
-    });
+    try {
+        std::thread([pid] {
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the child stays a zombie until the program ends.
+    }
 }
 
 int openPidFd(pid_t pid)
@@ -119,15 +115,14 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
 ChildProcess::~ChildProcess()
 {
     // The child is left to finish on its own; only its exit status is
-    // collected, now or before a later start.
+    // collected, now or when it ends.
     if (running() && !poll())
-        abandonedChildren().push_back(m_pid);
+        reapWhenEnded(m_pid);
     closePidFd();
 }
 
 int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int stdinFd)
 {
-    reapAbandonedChildren();
     if (running())
         return EBUSY;
     m_pid = -1;

@@ -8,8 +8,8 @@ namespace plumark {
 // A child process started from an argument vector (never through a shell),
 // with standard input from the given descriptor, or /dev/null when -1.
 // Standard output and error go to the given descriptors, or to /dev/null
-// when -1. The child is not killed when
-// this object or the program ends.
+// when -1. The child is not killed when this object or the program ends; one
+// still running when this object ends is reaped as soon as it ends.
 class ChildProcess
 {
 public:

@@ -10,6 +10,14 @@
 
 namespace plumark {
 
+namespace {
+
+// How long a child that closed its output gets to end: ten slices of 100 ms.
+constexpr int EndWaitRounds = 10;
+constexpr int EndWaitSliceMs = 100;
+
+} // namespace
+
 QString GetCommandOutput(const CommandLine& commandLine, bool captureStdout, bool captureStderr,
                          bool oemConversion, const std::function<void()>& yield)
 {
@@ -51,9 +59,12 @@ QString GetCommandOutput(const CommandLine& commandLine, bool captureStdout, boo
         result += decoder.decode(QByteArrayView(chunk, bytesRead));
     }
     ::close(readEnd);
-    // The exit status is collected without waiting: now if the child has
-    // ended, else before a later start.
-    child.poll();
+    // A child that has closed its output is ending: it is given a moment, with
+    // yields, so that it is reaped at once. One that goes on running is left
+    // to finish on its own and reaped when it ends.
+    for (int i = 0; i < EndWaitRounds && !child.waitFor(EndWaitSliceMs); ++i)
+        if (yield)
+            yield();
     return result;
 }
 

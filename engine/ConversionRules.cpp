@@ -32,6 +32,13 @@ QString kindOf(mode_t mode)
 
 } // namespace
 
+QString outputFolderRefusal(const QString& outputPath)
+{
+    if (outputPath.isEmpty() || !FolderExists(ParentFolder(outputPath)))
+        return QString::fromLatin1(FolderMissingText);
+    return {};
+}
+
 QString refusalReason(const QString& inputPath, const QString& outputPath)
 {
     struct stat input;

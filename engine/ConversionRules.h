@@ -12,6 +12,14 @@ namespace plumark {
 QString outputPathFor(const QString& inputPath, const QString& outputFolder,
                       PathStyle style = PathStyle::Native);
 
+inline constexpr auto FolderMissingText = "Folder does not exist. Please select another folder.";
+
+// FolderMissingText when the output has no existing folder (an empty output
+// path included), else an empty text: checked as each file's turn comes, so
+// that an output folder emptied or removed during a run never sends a result
+// elsewhere.
+QString outputFolderRefusal(const QString& outputPath);
+
 // Why a row must not be handed to the converter, or an empty text when it
 // may: the input is missing, is not a regular file (a FIFO, device or socket
 // would keep the converter waiting), or is the very file the output would

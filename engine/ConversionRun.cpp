@@ -1,6 +1,7 @@
 #include "engine/BitRate.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
+#include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 #include "engine/RunAndWait.h"
 #include "engine/Tools.h"
@@ -68,94 +69,103 @@ void MainForm::PushButton2_Click()
     ProgressBar& bar = m_window.progressBar();
 
     if (guard.test(1, [&] { return m_list.count() == 0; })) {
-        guard.step(1, [&] { m_window.message(QStringLiteral("No files added.")); });
+        guard.step(2, [&] { m_window.message(QStringLiteral("No files added.")); });
         return;
     }
-    if (guard.test(2, [&] {
+    if (guard.test(3, [&] {
             const bool folderMissing = !FolderExists(m_window.folderText());
             return folderMissing && !m_window.option(4);
         })) {
-        guard.step(2, [&] {
-            m_window.message(
-                QStringLiteral("Folder does not exist. Please select another folder."));
-        });
+        guard.step(4, [&] { m_window.message(QString::fromLatin1(FolderMissingText)); });
         return;
     }
-    guard.step(3, [&] { m_window.setMousePointer(PointerBusy); });
+    guard.step(5, [&] { m_window.setMousePointer(PointerBusy); });
 
     // The tools, in a private folder of this run.
     QString addressWidth;
     QString converterTool;
     QString probeTool;
-    guard.step(4, [&] { addressWidth = ProcessorAddressWidth(); });
-    guard.step(5, [&] { converterTool = LoadResource(converterResourceFor(addressWidth)); });
-    guard.step(6, yield);
-    guard.step(7, [&] { m_tools = std::make_unique<ToolsFolder>(); });
+    guard.step(6, [&] { addressWidth = ProcessorAddressWidth(); });
+    guard.step(7, [&] { converterTool = LoadResource(converterResourceFor(addressWidth)); });
+    guard.step(8, yield);
+    guard.step(9, [&] { m_tools = std::make_unique<ToolsFolder>(); });
     if (m_tools && !converterTool.isEmpty())
-        guard.step(8, [&] { WriteBytesToFile(converterTool, m_tools->converterPath(), yield); });
-    guard.step(9, [&] { probeTool = LoadResource(ProbeResource); });
+        guard.step(10, [&] { WriteBytesToFile(converterTool, m_tools->converterPath(), yield); });
+    guard.step(11, [&] { probeTool = LoadResource(ProbeResource); });
     if (m_tools && !probeTool.isEmpty())
-        guard.step(10, [&] { WriteBytesToFile(probeTool, m_tools->probePath(), yield); });
+        guard.step(12, [&] { WriteBytesToFile(probeTool, m_tools->probePath(), yield); });
 
     QString converterPath;
     if (m_tools)
-        guard.step(11, [&] { converterPath = m_tools->converterPath(); });
+        guard.step(13, [&] { converterPath = m_tools->converterPath(); });
 
     int rowsAtStart = 0;
-    guard.step(12, [&] { rowsAtStart = m_list.count(); });
+    // No result may replace a file listed now or an earlier result of this run.
+    OutputClaims claims;
+    guard.step(14, [&] {
+        rowsAtStart = m_list.count();
+        claims = OutputClaims(m_list.texts());
+    });
     QString outputPath;
     QString rateToken;
     for (int i = 1; i <= rowsAtStart; ++i) {
-        guard.step(13, [&] {
+        guard.step(15, [&] {
             m_window.yield();
             m_window.setMousePointer(PointerBusy);
         });
         QString inputPath;
         // A row that can no longer be read has no file to convert.
-        if (!guard.step(14, [&] { inputPath = m_list.text(i); }))
+        if (!guard.step(16, [&] { inputPath = m_list.text(i); }))
             continue;
-        guard.step(15, [&] {
+        guard.step(17, [&] {
             const double share = static_cast<double>(i) / m_list.count() * 100.0;
             bar.setValue(std::min(share, 100.0));
         });
-        guard.step(16, [&] {
+        guard.step(18, [&] {
             bar.setText(QStringLiteral("Processing: ") + FileNameOf(inputPath));
             m_window.yield();
         });
-        guard.step(17, [&] {
+        guard.step(19, [&] {
+            // An emptied folder text names no folder here, never the source's.
             if (m_window.option(3))
-                outputPath = outputPathFor(inputPath, m_window.folderText());
+                outputPath = m_window.folderText().isEmpty()
+                                 ? QString()
+                                 : outputPathFor(inputPath, m_window.folderText());
             else if (m_window.option(4))
                 outputPath = outputPathFor(inputPath, QString());
         });
         QString refusal;
-        if (guard.test(18, [&] {
-                refusal = refusalReason(inputPath, outputPath);
+        if (guard.test(20, [&] {
+                refusal = outputFolderRefusal(outputPath);
+                if (refusal.isEmpty())
+                    refusal = refusalReason(inputPath, outputPath);
+                if (refusal.isEmpty())
+                    refusal = claims.claim(inputPath, outputPath);
                 return !refusal.isEmpty();
             })) {
             m_notConverted.append({inputPath, refusal});
             continue;
         }
-        guard.step(19, [&] { DeleteFileQuietly(outputPath, yield); });
-        guard.step(20, [&] {
+        guard.step(21, [&] { DeleteFileQuietly(outputPath, yield); });
+        guard.step(22, [&] {
             if (m_window.option(1))
                 rateToken = getAudioBitRate(inputPath);
             else if (m_window.option(2))
                 rateToken = getBitRate(m_window.rateText());
         });
         CommandLine command;
-        guard.step(21, [&] {
+        guard.step(23, [&] {
             command = converterCommand(converterPath, inputPath, rateToken, outputPath);
         });
         const QString logPath =
             m_tools ? m_tools->filePath(QStringLiteral("converter-%1.log").arg(i)) : QString();
         qint32 exitCode = 0;
-        guard.step(22, [&] {
+        guard.step(24, [&] {
             exitCode = RunAndWait(command, 0, &bar, bar.text(), bar.value(),
                                   std::max(1, m_list.count()), yield, logPath);
         });
         // A failed conversion leaves no empty or truncated result behind.
-        guard.step(23, [&] {
+        guard.step(25, [&] {
             const QString reason =
                 conversionFailureReason(exitCode, outputPath, lastErrorLine(errorTail(logPath)));
             if (!logPath.isEmpty())
@@ -168,17 +178,17 @@ void MainForm::PushButton2_Click()
     }
 
     if (m_tools) {
-        guard.step(24, [&] { DeleteFileQuietly(m_tools->converterPath(), yield); });
-        guard.step(25, [&] { DeleteFileQuietly(m_tools->probePath(), yield); });
-        guard.step(26, [&] { m_tools->remove(); });
+        guard.step(26, [&] { DeleteFileQuietly(m_tools->converterPath(), yield); });
+        guard.step(27, [&] { DeleteFileQuietly(m_tools->probePath(), yield); });
+        guard.step(28, [&] { m_tools->remove(); });
         m_tools.reset();
     }
-    guard.step(27, [&] { m_window.setMousePointer(PointerDefault); });
-    guard.step(28, [&] {
+    guard.step(29, [&] { m_window.setMousePointer(PointerDefault); });
+    guard.step(30, [&] {
         bar.setValue(0);
         bar.setText(QStringLiteral("Progress Bar"));
     });
-    guard.step(29, [&] { m_window.message(doneMessage(m_notConverted)); });
+    guard.step(31, [&] { m_window.message(doneMessage(m_notConverted)); });
 }
 
 } // namespace plumark

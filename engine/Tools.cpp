@@ -1,6 +1,7 @@
 #include "engine/Tools.h"
 
 #include "engine/Paths.h"
+#include "engine/ToolsOwner.h"
 #include "shell/Failure.h"
 
 #include <QDir>
@@ -159,6 +160,8 @@ ToolsFolder::ToolsFolder()
         throw Failure(QStringLiteral("The tools folder could not be made in \"%1\": %2")
                           .arg(parent, systemError(errno)));
     m_path = QFile::decodeName(pattern);
+    // A run cut short leaves the folder; the record lets a later start remove it.
+    recordOwner(m_path);
 }
 
 ToolsFolder::~ToolsFolder()

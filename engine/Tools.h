@@ -33,8 +33,9 @@ void WriteBytesToFile(const QString& toolPath, const QString& path,
                       const std::function<void()>& yield = {});
 
 // A fresh private folder (owner-only) inside the temporary folder that holds
-// the two tool files of one run, "ffmpeg.exe" and "exiftool.exe". Removed with
-// everything in it by remove() or at destruction.
+// the two tool files of one run, "ffmpeg.exe" and "exiftool.exe", and the
+// record of the process that owns it (see RemoveEndedToolsFolders). Removed
+// with everything in it by remove() or at destruction.
 class ToolsFolder
 {
 public:

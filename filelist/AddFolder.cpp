@@ -4,6 +4,7 @@
 #include "filelist/FolderListing.h"
 #include "shell/ErrorReport.h"
 
+#include <QFile>
 #include <QSet>
 #include <cerrno>
 #include <climits>
@@ -21,11 +22,13 @@ bool isUnlistable(int error)
     return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR;
 }
 
+// The name-length limit of the folder test is the path limit here, which
+// no single name (at most NAME_MAX bytes) reaches; the whole path is tested
+// when the folder's own turn comes.
 bool acceptableName(const SubFolder& sub)
 {
-    return sub.nameBytes.size() < NAME_MAX && !HasOddCharacters(sub.name) &&
-           !sub.name.contains(QLatin1Char('?')) && sub.name != QLatin1String(".") &&
-           sub.name != QLatin1String("..");
+    return QFile::encodeName(sub.name) == sub.nameBytes && !HasOddCharacters(sub.name) &&
+           sub.name != QLatin1String(".") && sub.name != QLatin1String("..");
 }
 
 class Collector
@@ -149,8 +152,7 @@ bool HasOddCharacters(const QString& name)
 {
     for (const QChar c : name) {
         const char16_t code = c.unicode();
-        if (code < 32 || (code >= 127 && code <= 159) || code == u'?' ||
-            code == QChar::ReplacementCharacter)
+        if (code < 32 || (code >= 127 && code <= 159) || code == u'?')
             return true;
     }
     return false;

@@ -28,8 +28,8 @@ QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
 // without blocking.
 bool FileCanBeOpened(const QString& path);
 
-// A character below 32, from 127 to 159, "?", or bytes that are not valid in
-// the file-name encoding.
+// A character below 32, from 127 to 159, or "?". (A name whose bytes are
+// not valid in the file-name encoding is refused by the scan itself.)
 bool HasOddCharacters(const QString& name);
 
 } // namespace plumark

@@ -1,6 +1,7 @@
 #include "shell/StartUp.h"
 
 #include "engine/Paths.h"
+#include "engine/ToolsOwner.h"
 #include "samples/SampleFiles.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
@@ -80,20 +81,25 @@ void OpenWebSiteSometimes(MainForm& form)
         form.window().openExternally(QString::fromLatin1(MakerWebSite));
 }
 
-QString outputFolderFor(const QString& desktop)
+QString outputFolderFor(const QString& desktop, const QString& home)
 {
-    if (desktop.isEmpty())
+    // A new account has no desktop folder until a desktop session makes one.
+    const QString folder = FolderExists(desktop) ? desktop : home;
+    if (folder.isEmpty())
         throw Failure(QStringLiteral("Invalid procedure call or argument: no desktop folder"));
-    return desktop + QLatin1Char('/');
+    return CollapseBackslashes(folder + QLatin1Char('/'));
 }
 
 QString DefaultOutputFolder()
 {
-    return outputFolderFor(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    return outputFolderFor(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
+                           QStandardPaths::writableLocation(QStandardPaths::HomeLocation));
 }
 
 void MainForm::Form_Load()
 {
+    // Tools folders of runs that a closed window cut short are removed first.
+    RemoveEndedToolsFolders();
     Guard guard(m_window, identity::Form_Load);
     guard.step(4, [&] { ApplySkin(*this); });
     guard.step(6, [&] { m_window.setCaption(QString::fromLatin1(ProductName)); });

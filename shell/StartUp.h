@@ -24,9 +24,10 @@ void SetAppTitle(Window& window);
 // On one start in a hundred (the seventh of 100 equal draws) opens the maker's site.
 void OpenWebSiteSometimes(MainForm& form);
 
-// The user's desktop folder followed by "/". Raises Failure when none is known.
+// The desktop folder that the user's XDG settings name, when it exists, else
+// the home folder, followed by "/". Raises Failure when neither is known.
 QString DefaultOutputFolder();
-// The same for a given desktop location (empty: none known).
-QString outputFolderFor(const QString& desktop);
+// The same for given desktop and home locations (empty: none known).
+QString outputFolderFor(const QString& desktop, const QString& home);
 
 } // namespace plumark

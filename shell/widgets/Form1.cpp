@@ -2,15 +2,17 @@
 
 #include "shell/Failure.h"
 #include "shell/widgets/CursorFile.h"
+#include "shell/widgets/FileOpenDialog.h"
+#include "shell/widgets/FrameStyle.h"
 #include "shell/widgets/ListView.h"
 #include "shell/widgets/ProgressBar1.h"
+#include "shell/widgets/StyleSheetCheck.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -43,10 +45,12 @@ QFont arial(double points)
     return font;
 }
 
+// Each control fills with the colour of its own background role: the window
+// and frames with the window colour, option buttons with the button colour.
 void setBackground(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
+    palette.setColor(widget->backgroundRole(), colour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -95,8 +99,19 @@ QRadioButton* Form1::makeOption(const char* name, const QString& caption, QWidge
     return option;
 }
 
+QGroupBox* Form1::makeFrame(const char* name, const QString& caption, QWidget* parent)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QLatin1String(name));
+    frame->setStyle(m_frameStyle);
+    setBackground(frame, Qt::white);
+    return frame;
+}
+
 void Form1::buildControls()
 {
+    m_frameStyle = new FrameStyle;
+    m_frameStyle->setParent(this);
     m_listView = new ListView(this);
     m_listView->setObjectName(QStringLiteral("ListView1"));
     m_listView->setModel(&m_list);
@@ -116,9 +131,7 @@ void Form1::buildControls()
     m_pushButton5 = makeButton("PushButton5", QStringLiteral("Load Sample/Example Files"), this);
     place(m_pushButton5, 4080, 3260, 3840, 405);
 
-    m_frame2 = new QGroupBox(QStringLiteral("Bit Rate Of Output File"), this);
-    m_frame2->setObjectName(QStringLiteral("Frame2"));
-    setBackground(m_frame2, Qt::white);
+    m_frame2 = makeFrame("Frame2", QStringLiteral("Bit Rate Of Output File"), this);
     place(m_frame2, 120, 3710, 7800, 1485);
     m_option1 = makeOption(
         "Option1", QStringLiteral("Use same bit rate as input file (most efficient)"), m_frame2);
@@ -133,16 +146,12 @@ void Form1::buildControls()
     m_combo1->setMaxVisibleItems(18);
     place(m_combo1, 480, 960, 6840, 345);
 
-    m_frame1 = new QGroupBox(QStringLiteral("Save Option"), this);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    setBackground(m_frame1, Qt::white);
+    m_frame1 = makeFrame("Frame1", QStringLiteral("Save Option"), this);
     place(m_frame1, 120, 5235, 7800, 1815);
     m_option3 = makeOption("Option3", QStringLiteral("Save results to this folder:"), m_frame1);
     place(m_option3, 240, 300, 3615, 255);
     m_option3->setChecked(true);
-    m_frame3 = new QGroupBox(m_frame1);
-    m_frame3->setObjectName(QStringLiteral("Frame3"));
-    setBackground(m_frame3, Qt::white);
+    m_frame3 = makeFrame("Frame3", QString(), m_frame1);
     place(m_frame3, 480, 510, 6840, 810);
     m_text1 = new QLineEdit(m_frame3);
     m_text1->setObjectName(QStringLiteral("Text1"));
@@ -274,8 +283,12 @@ int Form1::selectedRow() const
 
 void Form1::selectRow(int row)
 {
+    // Selecting scrolls nothing: only ensureRowVisible scrolls the list.
+    const bool autoScroll = m_listView->hasAutoScroll();
+    m_listView->setAutoScroll(false);
     m_listView->selectionModel()->setCurrentIndex(
         m_list.index(row - 1), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_listView->setAutoScroll(autoScroll);
 }
 
 void Form1::ensureRowVisible(int row)
@@ -342,7 +355,11 @@ void Form1::setOption(int n, bool selected)
 
 void Form1::addRateEntry(const QString& text)
 {
+    // Qt would choose the first entry added; the box keeps its choice (none
+    // at first) until a rate is set or picked.
+    const int chosen = m_combo1->currentIndex();
     m_combo1->addItem(text);
+    m_combo1->setCurrentIndex(chosen);
 }
 
 QString Form1::rateText() const
@@ -420,12 +437,7 @@ void Form1::setProductIcon()
 
 void Form1::setApplicationTitle(const QString& title)
 {
-    QGuiApplication::setApplicationDisplayName(title);
-}
-
-QString Form1::applicationTitle() const
-{
-    return QGuiApplication::applicationDisplayName();
+    m_applicationTitle = title;
 }
 
 void Form1::loadHandPointer(const QString& cursorFile)
@@ -447,7 +459,11 @@ void Form1::applySkin(const QString& skinFile)
     if (!sheet.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("The skin \"%1\" could not be read: %2")
                           .arg(skinFile, sheet.errorString()));
-    setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    const QString text = QString::fromUtf8(sheet.readAll());
+    if (!styleSheetParses(text))
+        throw Failure(
+            QStringLiteral("The skin \"%1\" is not a style sheet that Qt can parse").arg(skinFile));
+    setStyleSheet(text);
 }
 
 void Form1::message(const QString& text, const QString& title, MessageIcon icon)
@@ -480,25 +496,8 @@ QString Form1::browseForFolder(const QString& title, const QString& initialFolde
 
 QString Form1::openFileDialog(const FileDialogSetup& setup)
 {
-    // Qt's own dialog matches name filters in any letter case.
-    const QString filter = setup.filterDescription.contains(setup.filterPattern)
-                               ? setup.filterDescription
-                               : setup.filterDescription + QStringLiteral(" (") +
-                                     setup.filterPattern + QLatin1Char(')');
-    QStringList files;
-    if (setup.multiSelect)
-        files = QFileDialog::getOpenFileNames(this, setup.title, QString(), filter, nullptr,
-                                              QFileDialog::DontUseNativeDialog);
-    else if (const QString file = QFileDialog::getOpenFileName(
-                 this, setup.title, QString(), filter, nullptr, QFileDialog::DontUseNativeDialog);
-             !file.isEmpty())
-        files.append(file);
-    if (files.size() <= 1)
-        return files.value(0);
-    QStringList parts{QFileInfo(files.first()).absolutePath()};
-    for (const QString& file : files)
-        parts.append(QFileInfo(file).fileName());
-    return parts.join(QChar(0));
+    FileOpenDialog dialog(this, setup);
+    return dialog.exec() == QDialog::Accepted ? dialog.result() : QString();
 }
 
 void Form1::openExternally(const QString& target)

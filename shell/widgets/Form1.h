@@ -13,6 +13,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QStyle;
 
 namespace plumark {
 
@@ -65,7 +66,9 @@ public:
     void setCaption(const QString& caption) override;
     void setProductIcon() override;
     void setApplicationTitle(const QString& title) override;
-    QString applicationTitle() const override;
+    // Kept by the window, not as the toolkit's display name, which the
+    // toolkit would append to every window title.
+    QString applicationTitle() const override { return m_applicationTitle; }
     void loadHandPointer(const QString& cursorFile) override;
     void applySkin(const QString& skinFile) override;
 
@@ -88,6 +91,7 @@ private:
     void connectEvents();
     QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent);
     QRadioButton* makeOption(const char* name, const QString& caption, QWidget* parent);
+    QGroupBox* makeFrame(const char* name, const QString& caption, QWidget* parent);
     QRadioButton* optionButton(int n) const;
     // Runs a handler; a failure it does not report ends with it.
     template <class F> void handle(F&& handler);
@@ -95,8 +99,10 @@ private:
     FileList m_list;
     MainForm m_form;
     int m_pointer = PointerDefault;
+    QString m_applicationTitle;
     std::optional<QCursor> m_handCursor;
 
+    QStyle* m_frameStyle = nullptr; // a child of the window
     ListView* m_listView = nullptr;
     QPushButton* m_pushButton1 = nullptr;
     QPushButton* m_pushButton2 = nullptr;

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QSysInfo>
 #include <QUrl>
 
 namespace plumark {
@@ -12,6 +14,7 @@ namespace plumark {
 namespace {
 
 constexpr int KeyDelete = 46;
+constexpr int KeyNumpad0 = 96;
 
 int buttonCode(Qt::MouseButtons buttons)
 {
@@ -37,12 +40,20 @@ int shiftCode(Qt::KeyboardModifiers modifiers)
     return code;
 }
 
-// Letters and digits share their codes; Delete is 46 as the handlers expect.
-int keyCode(int qtKey)
+// Key codes as the original platform numbers its keys: Delete (also the
+// keypad's Del) is 46, letters and digits keep their codes, keypad digits are
+// 96 to 105. Every other key arrives as 0, so that no character (Qt's code
+// for "." is also 46) can pass for Delete.
+int keyCode(const QKeyEvent& event)
 {
-    if (qtKey == Qt::Key_Delete)
+    const int key = event.key();
+    if (key == Qt::Key_Delete)
         return KeyDelete;
-    return qtKey < 0x100 ? qtKey : 0;
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return event.modifiers() & Qt::KeypadModifier ? KeyNumpad0 + (key - Qt::Key_0) : key;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key;
+    return 0;
 }
 
 } // namespace
@@ -53,7 +64,15 @@ QStringList localFilesOf(const QMimeData* data)
     if (!data || !data->hasUrls())
         return paths;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
+        if (!url.isLocalFile())
+            continue;
+        // "file://localhost/..." and the machine's own name name local
+        // files; any other host is a network path ("//host/...").
+        const QString host = url.host();
+        if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+            host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0)
+            paths.append(url.path(QUrl::FullyDecoded));
+        else
             paths.append(url.toLocalFile());
     }
     return paths;
@@ -74,10 +93,20 @@ ListView::ListView(QWidget* parent) : QTreeView(parent)
     viewport()->setMouseTracking(true);
     header()->setStretchLastSection(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The header, the scroll bars and the frame are parts of the list too:
+    // pointer moves over them are the list's pointer moves.
+    for (QWidget* part : {static_cast<QWidget*>(this), header()->viewport(),
+                          static_cast<QWidget*>(horizontalScrollBar()),
+                          static_cast<QWidget*>(verticalScrollBar())}) {
+        part->setMouseTracking(true);
+        part->installEventFilter(this);
+    }
 }
 
 int ListView::rowAt(int x, int y) const
 {
+    if (!viewport()->rect().contains(x, y))
+        return 0;
     const QModelIndex index = indexAt(QPoint(x, y));
     return index.isValid() ? index.row() + 1 : 0;
 }
@@ -86,8 +115,11 @@ void ListView::mousePressEvent(QMouseEvent* event)
 {
     QTreeView::mousePressEvent(event);
     const QPoint at = event->position().toPoint();
-    if (const int row = rowAt(at.x(), at.y()))
-        emit rowClicked(row);
+    // Only the left button clicks a row, as in every list control.
+    if (event->button() == Qt::LeftButton) {
+        if (const int row = rowAt(at.x(), at.y()))
+            emit rowClicked(row);
+    }
     emit buttonPressed(buttonCode(event->button()), shiftCode(event->modifiers()), at.x(), at.y());
 }
 
@@ -101,6 +133,17 @@ void ListView::mouseMoveEvent(QMouseEvent* event)
     emit pointerMoved(buttonCode(event->buttons()), shiftCode(event->modifiers()), at.x(), at.y());
 }
 
+bool ListView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && watched != viewport()) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const QPoint at = viewport()->mapFromGlobal(move->globalPosition().toPoint());
+        emit pointerMoved(buttonCode(move->buttons()), shiftCode(move->modifiers()), at.x(),
+                          at.y());
+    }
+    return QTreeView::eventFilter(watched, event);
+}
+
 void ListView::mouseReleaseEvent(QMouseEvent* event)
 {
     QTreeView::mouseReleaseEvent(event);
@@ -111,12 +154,13 @@ void ListView::mouseReleaseEvent(QMouseEvent* event)
 void ListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);
-    emit doubleClickedAnywhere();
+    if (event->button() == Qt::LeftButton)
+        emit doubleClickedAnywhere();
 }
 
 void ListView::keyPressEvent(QKeyEvent* event)
 {
-    emit keyDown(keyCode(event->key()), shiftCode(event->modifiers()));
+    emit keyDown(keyCode(*event), shiftCode(event->modifiers()));
     if (event->key() != Qt::Key_Delete)
         QTreeView::keyPressEvent(event);
 }

@@ -15,7 +15,7 @@ class ListView : public QTreeView
 public:
     explicit ListView(QWidget* parent = nullptr);
 
-    // 1-based row at a point of the list, 0 for none.
+    // 1-based row at a point of the list's rows area, 0 for none.
     int rowAt(int x, int y) const;
     // Asked while local files (or anything else) are dragged over the list.
     std::function<bool(bool offersFiles)> acceptsDrag;
@@ -30,6 +30,7 @@ signals:
     void filesDropped(const QStringList& paths);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

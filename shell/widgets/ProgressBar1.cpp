@@ -12,16 +12,17 @@ ProgressBar1::ProgressBar1(QWidget* parent) : QProgressBar(parent)
     setAlignment(Qt::AlignCenter);
 }
 
+// The default rounding mode takes a half to the even neighbour (12.5 to 12).
 int ProgressBar1::value() const
 {
-    return static_cast<int>(std::lround(m_value));
+    return static_cast<int>(std::nearbyint(m_value));
 }
 
 void ProgressBar1::setValue(double value)
 {
     m_value = value;
     const double shown = std::isfinite(value) ? std::clamp(value, 0.0, 100.0) : 0.0;
-    QProgressBar::setValue(static_cast<int>(std::lround(shown)));
+    QProgressBar::setValue(static_cast<int>(std::nearbyint(shown)));
 }
 
 QString ProgressBar1::text() const

@@ -37,8 +37,8 @@ void makeCorpus(const QString& root, bool withBrokenFile)
     test::makeM4a(root + QStringLiteral("/a.m4a"));
     test::makeM4a(root + QLatin1Char('/') + OddName);
     test::makeM4a(root + QStringLiteral("/sub/b.m4a"), 1.2);
-    // Without --keep-tree its result replaces the one of "a.m4a", as the
-    // window's run does.
+    // Without --keep-tree its result would replace the one of "a.m4a": it is
+    // not converted.
     test::makeM4a(root + QStringLiteral("/sub/a.m4a"), 1.4);
     test::makeM4a(root + QStringLiteral("/sub/deeper/c d.m4a"), 0.8);
     test::writeFile(root + QStringLiteral("/sub/notes.txt"), "not an input");
@@ -75,15 +75,15 @@ TEST(BatchRun, ParallelRunConvertsEveryValidFileAsOneAtATimeDoes)
     // Not on a terminal: one line per finished file, then the summary naming
     // the file that could not be converted.
     EXPECT_EQ(parallel.out.count(QStringLiteral("/6] ")), 6) << parallel.out.toStdString();
-    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Converted: 5 of 6")));
-    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Replaced by a later file of the same "
-                                                     "name:\n  ") +
-                                      in + QStringLiteral("/a.m4a -> ") + parallelOut +
-                                      QStringLiteral("/a.ac3\n")))
+    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Converted: 4 of 6")));
+    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Not converted: 2\n")));
+    EXPECT_TRUE(parallel.out.contains(
+        QStringLiteral("\n  %1/sub/a.m4a: The result would replace the result of \"%1/a.m4a\".\n")
+            .arg(in)))
         << parallel.out.toStdString();
-    EXPECT_NEAR(test::probeMedia(parallelOut + QStringLiteral("/a.ac3")).duration, 1.4, 0.1);
-    EXPECT_TRUE(parallel.out.contains(QStringLiteral("Not converted: 1\n  ") + in +
-                                      QStringLiteral("/sub/broken.m4a: ")))
+    EXPECT_NEAR(test::probeMedia(parallelOut + QStringLiteral("/a.ac3")).duration, 1.0, 0.1);
+    EXPECT_TRUE(
+        parallel.out.contains(QStringLiteral("\n  ") + in + QStringLiteral("/sub/broken.m4a: ")))
         << parallel.out.toStdString();
 
     const test::BatchResult serial = test::runConvert(
@@ -103,37 +103,97 @@ TEST(BatchRun, ParallelRunConvertsEveryValidFileAsOneAtATimeDoes)
     EXPECT_EQ(filesUnder(programOut), results);
 }
 
-// Two inputs whose results share one name never convert at the same time:
-// the later one replaces the earlier one's result, as one at a time.
-TEST(BatchRun, ResultsOfTheSameNameAreMadeOneAfterTheOther)
+// A result never replaces a file of the batch, in either order of the
+// arguments and also when the file is named through a link to its folder.
+TEST(BatchRun, NoResultReplacesAFileOfTheBatch)
 {
     QTemporaryDir dir;
-    const QString in = dir.filePath(QStringLiteral("in"));
     const QString out = dir.filePath(QStringLiteral("out"));
-    const QString log = dir.filePath(QStringLiteral("log"));
+    const QString ac3 = out + QStringLiteral("/song.ac3");
+    const QString input = dir.filePath(QStringLiteral("music/song.m4a"));
+    test::makeM4a(input);
     QDir().mkpath(out);
-    test::writeFile(in + QStringLiteral("/song.m4a"), "first");
-    test::writeFile(in + QStringLiteral("/sub/song.m4a"), "second");
-    const QString converter = test::writeScript(
-        dir.filePath(QStringLiteral("logging-ffmpeg")),
-        QStringLiteral("echo \"start $2\" >> \"$LOG\"\nsleep 0.3\ncat \"$2\" > \"$7\"\n"
-                       "echo \"end $2\" >> \"$LOG\""));
+    QFile::copy(input, ac3);
+    QFile::link(out, dir.filePath(QStringLiteral("link")));
+    const QByteArray before = test::fileHash(ac3);
+    const QString linked = dir.filePath(QStringLiteral("link/song.ac3"));
+    const QList<QStringList> argumentLists = {
+        {ac3, input}, {input, ac3}, {input, linked}, {QStringLiteral("--dry-run"), input, ac3}};
+    for (const QStringList& files : argumentLists) {
+        const test::BatchResult result =
+            test::runConvert(QStringList{QStringLiteral("--bitrate"), QStringLiteral("192"),
+                                         QStringLiteral("--output-dir"), out} +
+                             files);
+        const QString listed = files.last() == input ? files.first() : files.last();
+        EXPECT_EQ(result.exitCode, 1) << result.out.toStdString() << result.err.toStdString();
+        EXPECT_EQ(test::fileHash(ac3), before) << files.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE((result.out + result.err)
+                        .contains(input + QStringLiteral(": The result would replace the listed "
+                                                         "file \"%1\".")
+                                              .arg(listed)))
+            << result.out.toStdString() << result.err.toStdString();
+    }
+}
+
+// Two inputs of one name saved to one folder: the later one is not converted
+// and names the earlier one, whose result stays.
+TEST(BatchRun, TheSecondOfTwoSameNamedInputsIsNotConvertedAndNamesTheFirst)
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("in/Album A/01 Intro.m4a"));
+    const QString second = dir.filePath(QStringLiteral("in/Album B/01 Intro.m4a"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    test::makeM4a(first, 1.0);
+    test::makeM4a(second, 2.0);
+    QDir().mkpath(out);
+
+    const test::BatchResult result = test::runConvert(
+        {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+         QStringLiteral("192"), QStringLiteral("--output-dir"), out, dir.filePath("in")});
+    EXPECT_EQ(result.exitCode, 1) << result.out.toStdString() << result.err.toStdString();
+    EXPECT_EQ(filesUnder(out).keys(), QStringList{QStringLiteral("01 Intro.ac3")});
+    EXPECT_NEAR(test::probeMedia(out + QStringLiteral("/01 Intro.ac3")).duration, 1.0, 0.1);
+    EXPECT_TRUE(result.out.contains(
+        QStringLiteral("Converted: 1 of 2\nNot converted: 1\n  %1: The result would replace the "
+                       "result of \"%2\".\n")
+            .arg(second, first)))
+        << result.out.toStdString();
+
+    // Kept apart by --keep-tree, both are converted.
+    const test::BatchResult kept = test::runConvert(
+        {QStringLiteral("--keep-tree"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+         QStringLiteral("--output-dir"), out, dir.filePath("in")});
+    EXPECT_EQ(kept.exitCode, 0) << kept.out.toStdString();
+    EXPECT_EQ(filesUnder(out).keys(),
+              (QStringList{QStringLiteral("01 Intro.ac3"), QStringLiteral("Album A/01 Intro.ac3"),
+                           QStringLiteral("Album B/01 Intro.ac3")}));
+}
+
+// An output folder removed during the batch: the later files are not
+// converted, with the window's reason.
+TEST(BatchRun, AnOutputFolderRemovedMidwayStopsTheLaterFiles)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    for (const char* name : {"1.m4a", "2.m4a"})
+        test::writeFile(dir.filePath(QStringLiteral("in/") + QLatin1String(name)), "input");
+    // A converter whose output folder disappears as it finishes.
+    const QString converter =
+        test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
+                          QStringLiteral("printf ac3 > \"$7\"\nrm -r \"$(dirname \"$7\")\""));
 
     const test::BatchResult result = test::runConvert(
         {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
-         QStringLiteral("2"), QStringLiteral("--bitrate"), QStringLiteral("192"),
-         QStringLiteral("--output-dir"), out, in},
-        {QStringLiteral("PLUMARK_FFMPEG=") + converter, QStringLiteral("LOG=") + log});
-    EXPECT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
-    QFile logFile(log);
-    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(logFile.readAll()),
-              QStringLiteral("start %1/song.m4a\nend %1/song.m4a\n"
-                             "start %1/sub/song.m4a\nend %1/sub/song.m4a\n")
-                  .arg(in));
-    QFile output(out + QStringLiteral("/song.ac3"));
-    ASSERT_TRUE(output.open(QIODevice::ReadOnly));
-    EXPECT_EQ(output.readAll(), QByteArray("second"));
+         QStringLiteral("1"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+         QStringLiteral("--output-dir"), out, dir.filePath(QStringLiteral("in"))},
+        {QStringLiteral("PLUMARK_FFMPEG=") + converter});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.out.contains(
+        QStringLiteral("\n  %1: Folder does not exist. Please select another folder.\n")
+            .arg(dir.filePath(QStringLiteral("in/2.m4a")))))
+        << result.out.toStdString();
+    EXPECT_EQ(filesUnder(dir.filePath(QStringLiteral("in"))).size(), 2);
 }
 
 TEST(BatchRun, KeepTreeMirrorsFoldersAndSkipExistingResumes)
@@ -259,6 +319,20 @@ TEST(BatchRun, RatesFollowTheInputOrAreSnappedAndSaidSo)
     EXPECT_TRUE(snapped.out.contains(dir.filePath(QStringLiteral("song.ac3")) +
                                      QStringLiteral(": 128k (asked 144k)")))
         << snapped.out.toStdString();
+}
+
+TEST(BatchRun, ANameHoldingARateTagConvertsAtTheInputsOwnRate)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("Avg Bitrate/Audio Bitrate test.m4a"));
+    test::makeM4a(input, 1.0, 160);
+
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--fallback"), QStringLiteral("64"), input});
+    EXPECT_EQ(result.exitCode, 0) << result.out.toStdString() << result.err.toStdString();
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("Avg Bitrate/Audio Bitrate test.ac3")))
+                  .bitRate,
+              160000);
 }
 
 TEST(BatchRun, DryRunPrintsCommandLinesOnly)

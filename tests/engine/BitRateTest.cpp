@@ -8,6 +8,8 @@
 #include "support/FakeWindow.h"
 #include "support/Media.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -55,6 +57,15 @@ TEST(RateFromProbeReport, ReadsTheLastUsableRateLine)
         {QStringLiteral("Audio Bitrate 128 kbps\r\n"), QString()},
         {QStringLiteral("Audio Bitrate : 128 kbps\r\nAudio Bitrate : \r\n"), QString()},
         {QString::fromLatin1(CreateProcessFailedText), QString()},
+        // Only the text before a line's colon is its tag name; names are values.
+        {QStringLiteral("File Name                       : Audio Bitrate test.m4a\n"
+                        "Directory                       : /music/Avg Bitrate\n"
+                        "Avg Bitrate                     : 159 kbps\n"),
+         QStringLiteral("159")},
+        {QStringLiteral("File Name : Audio Bitrate 128 kbps.m4a\r\n"), QString()},
+        {QStringLiteral("Title : Avg Bitrate: 96 kbps\r\n"), QString()},
+        {QStringLiteral("  Audio Bitrate  : 96 kbps\r\n"), QStringLiteral("96")},
+        {QStringLiteral("Audio Bitrate Mode : 96 kbps\r\n"), QString()},
     };
     for (const auto& [report, rate] : cases)
         EXPECT_EQ(rateFromProbeReport(report), rate) << report.toStdString();
@@ -88,6 +99,24 @@ TEST_F(GetAudioBitRate, ReadsTheRateOfARealM4aWithTheRealProbe)
     EXPECT_EQ(form.getAudioBitRate(input), QStringLiteral("160k"));
     EXPECT_TRUE(window.messages.isEmpty());
     EXPECT_GT(window.yields, 0);
+}
+
+TEST_F(GetAudioBitRate, ANameHoldingARateTagKeepsTheFilesOwnRate)
+{
+    const QString plain = TemporaryFolder() + QStringLiteral("/plain.m4a");
+    test::makeM4a(plain, 1.0, 160);
+    const QString rate = form.getAudioBitRate(plain);
+    ASSERT_TRUE(rate.endsWith(QLatin1Char('k')));
+    ASSERT_GT(rate.chopped(1).toInt(), 150);
+
+    const QString folder = TemporaryFolder() + QStringLiteral("/Avg Bitrate/");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const QString& name :
+         {QStringLiteral("Audio Bitrate test.m4a"), QStringLiteral("Avg Bitrate: 8 kbps.m4a")}) {
+        ASSERT_TRUE(QFile::copy(plain, folder + name));
+        EXPECT_EQ(form.getAudioBitRate(folder + name), rate) << name.toStdString();
+    }
+    EXPECT_TRUE(window.messages.isEmpty());
 }
 
 TEST_F(GetAudioBitRate, FallsBackToTheConstantRateForAFileWithoutAudio)

@@ -1,6 +1,12 @@
 #include "engine/ConversionRules.h"
+#include "engine/OutputClaims.h"
+#include "support/Media.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace plumark;
 
@@ -40,6 +46,43 @@ INSTANTIATE_TEST_SUITE_P(
         OutputPathCase{"/music/song.m4a", "", PathStyle::Native, "/music/song.ac3"},
         OutputPathCase{"/music/.m4a", "", PathStyle::Native, "/music/.m4a.ac3"},
         OutputPathCase{"/music/Ærø 日本.m4a", "/out", PathStyle::Native, "/out/Ærø 日本.ac3"}));
+
+// Claims in list order: a result may not replace a listed file (also one
+// reached through a hard link) nor an earlier result; its own input is left
+// to refusalReason.
+TEST(OutputClaims, RefusesResultsThatReplaceAListedFileOrAnEarlierResult)
+{
+    QTemporaryDir dir;
+    const QString listedAc3 = dir.filePath(QStringLiteral("a/song.ac3"));
+    const QString input = dir.filePath(QStringLiteral("b/song.m4a"));
+    const QString other = dir.filePath(QStringLiteral("c/song.m4a"));
+    for (const QString& file : {listedAc3, input, other})
+        test::writeFile(file, "data");
+    QDir().mkpath(dir.filePath(QStringLiteral("out")));
+    const QString hardLink = dir.filePath(QStringLiteral("out/song.ac3"));
+    ASSERT_EQ(
+        ::link(QFile::encodeName(listedAc3).constData(), QFile::encodeName(hardLink).constData()),
+        0);
+
+    OutputClaims claims({listedAc3, input, other});
+    const QString replaceListed =
+        QStringLiteral("The result would replace the listed file \"%1\".");
+    struct Case
+    {
+        QString input, output, reason;
+    };
+    const QList<Case> cases = {
+        {listedAc3, listedAc3, QString()},
+        {input, listedAc3, replaceListed.arg(listedAc3)},
+        {input, hardLink, replaceListed.arg(listedAc3)},
+        {input, dir.filePath(QStringLiteral("a/../out/new.ac3")), QString()},
+        {other, dir.filePath(QStringLiteral("out/new.ac3")),
+         QStringLiteral("The result would replace the result of \"%1\".").arg(input)},
+        {other, dir.filePath(QStringLiteral("c/song.ac3")), QString()},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(claims.claim(c.input, c.output), c.reason) << c.output.toStdString();
+}
 
 struct ErrorLineCase
 {

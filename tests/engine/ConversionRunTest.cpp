@@ -1,3 +1,4 @@
+#include "ChildState.h"
 #include "ScopedEnvironment.h"
 #include "filelist/FileList.h"
 #include "shell/MainForm.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -38,6 +40,11 @@ protected:
     {
         window.setOption(2, true);
         window.rate = rate;
+    }
+    void useInputRate(const QString& fallbackRate)
+    {
+        window.setOption(1, true);
+        window.rate = fallbackRate;
     }
     void saveTo(const QString& outputFolder)
     {
@@ -142,7 +149,7 @@ TEST_F(ConversionRunTest, ConvertsEveryRowAtTheConstantRateAndLeavesInputsAlone)
     expectIdle();
 }
 
-TEST_F(ConversionRunTest, FollowsEachInputsRateAndSavesBesideIt)
+TEST_F(ConversionRunTest, FollowsEachInputsRateSavesBesideItAndLeavesNoChild)
 {
     const QString slow = path(QStringLiteral("a/slow.m4a"));
     const QString fast = path(QStringLiteral("b/fast.m4a"));
@@ -150,15 +157,33 @@ TEST_F(ConversionRunTest, FollowsEachInputsRateAndSavesBesideIt)
     makeM4a(fast, 3.0, 160);
     add(slow);
     add(fast);
-    window.setOption(1, true);
-    window.rate = QStringLiteral("128 kbps");
+    useInputRate(QStringLiteral("128 kbps"));
     saveBesideSource();
+    ASSERT_TRUE(childrenOfThisProcess().isEmpty());
 
     form.PushButton2_Click();
 
     EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
     EXPECT_EQ(probeMedia(path(QStringLiteral("a/slow.ac3"))).bitRate, 96000);
     EXPECT_EQ(probeMedia(path(QStringLiteral("b/fast.ac3"))).bitRate, 160000);
+    // Every probe and converter has been reaped: no zombie is left.
+    EXPECT_EQ(childrenOfThisProcess(), QList<pid_t>());
+    expectIdle();
+}
+
+TEST_F(ConversionRunTest, ANameHoldingARateTagConvertsAtTheInputsOwnRate)
+{
+    const QString input = path(QStringLiteral("Avg Bitrate/Audio Bitrate test.m4a"));
+    makeM4a(input, 1.0, 160);
+    add(input);
+    useInputRate(QStringLiteral("64 kbps"));
+    saveBesideSource();
+
+    form.PushButton2_Click();
+
+    EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
+    EXPECT_EQ(probeMedia(path(QStringLiteral("Avg Bitrate/Audio Bitrate test.ac3"))).bitRate,
+              160000);
     expectIdle();
 }
 
@@ -278,6 +303,40 @@ INSTANTIATE_TEST_SUITE_P(
                     EarlyExitCase{"MissingFolderBesideSource", 2, "nowhere", true, "Done."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConversionRunTest, EachEarlyMessageIsAStepOfItsOwn)
+{
+    struct Case
+    {
+        int rows;
+        const char* message;
+        int line;
+    };
+    const Case cases[] = {{0, "No files added.", 2},
+                          {1, "Folder does not exist. Please select another folder.", 4}};
+    saveTo(path(QStringLiteral("nowhere")));
+    for (const Case& c : cases) {
+        list.clear();
+        for (int i = 0; i < c.rows; ++i)
+            add(path(QStringLiteral("song.m4a")));
+        window.messages.clear();
+        // The message box itself fails, as a control call may.
+        window.onMessage = [&](const QString& text) {
+            if (text == QLatin1String(c.message))
+                throw Failure(QStringLiteral("Out of memory"));
+        };
+
+        form.PushButton2_Click();
+
+        const QStringList reports = errorReports();
+        ASSERT_EQ(reports.size(), 1) << c.message;
+        EXPECT_TRUE(reports[0].contains(
+            QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line %1\r\r")
+                .arg(c.line)))
+            << reports[0].toStdString();
+        EXPECT_FALSE(form.isConverting);
+    }
+}
+
 TEST_F(ConversionRunTest, ASecondStartDuringARunDoesNothing)
 {
     fakeConverter();
@@ -368,7 +427,7 @@ TEST_F(ConversionRunTest, RowsClearedDuringARunAreReportedAndTheRunEnds)
     ASSERT_EQ(reports.size(), 2);
     for (const QString& report : reports)
         EXPECT_TRUE(report.contains(
-            QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 14\r\r")))
+            QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 16\r\r")))
             << report.toStdString();
     EXPECT_EQ(window.messageTexts().last(), QStringLiteral("Done."));
     expectIdle();
@@ -396,6 +455,61 @@ TEST_F(ConversionRunTest, OptionsChangedDuringARunApplyFromTheNextRow)
     EXPECT_EQ(calls[0].output, path(QStringLiteral("out/a.ac3")));
     EXPECT_EQ(calls[1].rate, QStringLiteral("96k"));
     EXPECT_EQ(calls[1].output, path(QStringLiteral("in/b.ac3")));
+}
+
+// The output folder is emptied, half typed anew or removed while the first
+// file converts: the later rows are not converted and nothing beside their
+// sources is deleted or written.
+TEST_F(ConversionRunTest, AFolderGoneDuringARunStopsTheLaterRowsInPlace)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"Emptied", [this] { window.folder.clear(); }},
+        {"HalfTyped", [this] { window.folder = path(QStringLiteral("ou")); }},
+        {"Removed", [this] { QDir(path(QStringLiteral("out"))).removeRecursively(); }},
+    };
+    const QStringList inputs = {path(QStringLiteral("in/a.m4a")), path(QStringLiteral("in/b.m4a")),
+                                path(QStringLiteral("in/c.m4a"))};
+    for (const QString& input : inputs)
+        makeM4a(input, 0.5);
+    const QString oldB = path(QStringLiteral("in/b.ac3"));
+    writeFile(oldB, "an earlier result");
+    useConstantRate(QStringLiteral("128 kbps"));
+    for (const Case& c : cases) {
+        list.clear();
+        for (const QString& input : inputs)
+            add(input);
+        saveTo(folder(QStringLiteral("out")));
+        window.messages.clear();
+        window.onYield = [&, done = false]() mutable {
+            if (!done && window.bar.text() == QLatin1String("Processing: b.m4a")) {
+                done = true;
+                c.change();
+            }
+        };
+
+        form.PushButton2_Click();
+
+        EXPECT_EQ(QDir(path(QStringLiteral("in"))).entryList(QDir::Files),
+                  (QStringList{QStringLiteral("a.m4a"), QStringLiteral("b.ac3"),
+                               QStringLiteral("b.m4a"), QStringLiteral("c.m4a")}))
+            << c.name;
+        QFile old(oldB);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("an earlier result")) << c.name;
+        ASSERT_EQ(form.notConverted().size(), 2) << c.name;
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(form.notConverted()[i].path, inputs[i + 1]);
+            EXPECT_EQ(form.notConverted()[i].reason,
+                      QStringLiteral("Folder does not exist. Please select another folder."));
+        }
+        expectIdle();
+        QDir(path(QStringLiteral("out"))).removeRecursively();
+    }
 }
 
 struct NamingCase
@@ -442,13 +556,12 @@ INSTANTIATE_TEST_SUITE_P(
                     NamingCase{"BesideSource", "in/song.m4a", "", "in/song.ac3"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ConversionRunTest, TheSecondOfTwoSameNamedInputsReplacesTheFirstsResult)
+TEST_F(ConversionRunTest, TheSecondOfTwoSameNamedInputsIsNotConvertedAndNamesTheFirst)
 {
-    fakeConverter();
-    const QString first = path(QStringLiteral("a/song.m4a"));
-    const QString second = path(QStringLiteral("b/song.m4a"));
-    writeFile(first, "m4a");
-    writeFile(second, "m4a");
+    const QString first = path(QStringLiteral("Album A/01 Intro.m4a"));
+    const QString second = path(QStringLiteral("Album B/01 Intro.m4a"));
+    makeM4a(first, 1.0);
+    makeM4a(second, 2.0);
     add(first);
     add(second);
     useConstantRate(QStringLiteral("128 kbps"));
@@ -456,10 +569,61 @@ TEST_F(ConversionRunTest, TheSecondOfTwoSameNamedInputsReplacesTheFirstsResult)
 
     form.PushButton2_Click();
 
-    QFile output(path(QStringLiteral("out/song.ac3")));
-    ASSERT_TRUE(output.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(output.readAll()), QStringLiteral("ac3 of ") + second);
-    EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
+    EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files),
+              QStringList{QStringLiteral("01 Intro.ac3")});
+    EXPECT_NEAR(probeMedia(path(QStringLiteral("out/01 Intro.ac3"))).duration, 1.0, 0.1);
+    ASSERT_EQ(form.notConverted().size(), 1);
+    EXPECT_EQ(form.notConverted()[0].path, second);
+    EXPECT_EQ(form.notConverted()[0].reason,
+              QStringLiteral("The result would replace the result of \"%1\".").arg(first));
+    EXPECT_TRUE(window.messageTexts().value(0).startsWith(
+        QStringLiteral("Done.\r\r1 file could not be converted:\r\r") + second));
+    expectIdle();
+}
+
+// A listed ".ac3" and an input of the same name saved into its folder, in
+// either order and also when the ".ac3" is listed through a link to its
+// folder: the ".ac3" is neither deleted nor overwritten, and both rows are
+// named.
+TEST_F(ConversionRunTest, NoResultReplacesAListedFile)
+{
+    struct Case
+    {
+        bool ac3First;
+        const char* listedFolder;
+    };
+    const Case cases[] = {{true, "out"}, {false, "out"}, {false, "link"}};
+    const QString listedAc3 = path(QStringLiteral("out/song.ac3"));
+    const QString input = path(QStringLiteral("music/song.m4a"));
+    makeM4a(input);
+    ASSERT_TRUE(QFile::link(folder(QStringLiteral("out")), path(QStringLiteral("link"))));
+    useConstantRate(QStringLiteral("128 kbps"));
+    saveTo(path(QStringLiteral("out")));
+    for (const Case& c : cases) {
+        QFile::remove(listedAc3);
+        QFile::copy(input, listedAc3);
+        const QByteArray before = fileHash(listedAc3);
+        const QString listed = path(QLatin1String(c.listedFolder) + QStringLiteral("/song.ac3"));
+        list.clear();
+        window.messages.clear();
+        add(c.ac3First ? listed : input);
+        add(c.ac3First ? input : listed);
+
+        form.PushButton2_Click();
+
+        EXPECT_EQ(fileHash(listedAc3), before) << c.listedFolder;
+        QHash<QString, QString> reasons;
+        for (const NotConverted& row : form.notConverted())
+            reasons.insert(row.path, row.reason);
+        EXPECT_EQ(reasons.size(), 2);
+        EXPECT_EQ(reasons.value(input),
+                  QStringLiteral("The result would replace the listed file \"%1\".").arg(listed));
+        EXPECT_EQ(reasons.value(listed),
+                  QStringLiteral("The result would replace the input file."));
+        EXPECT_TRUE(window.messageTexts().value(0).startsWith(
+            QStringLiteral("Done.\r\r2 files could not be converted:\r")));
+        expectIdle();
+    }
 }
 
 // Rows the converter must never see. Each case makes its input and returns
@@ -660,7 +824,7 @@ TEST_F(ConversionRunTest, AMissingConverterIsReportedAndEveryRowIsNamed)
 
     ASSERT_EQ(errorReports().size(), 1);
     EXPECT_TRUE(errorReports()[0].contains(
-        QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 5\r\r")))
+        QStringLiteral("\r\nin Plumark2021/08/31.Form1.PushButton2_Click at line 7\r\r")))
         << errorReports()[0].toStdString();
     ASSERT_EQ(form.notConverted().size(), 2);
     EXPECT_EQ(form.notConverted()[0].reason,

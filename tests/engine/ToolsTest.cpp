@@ -1,6 +1,8 @@
 #include "engine/Tools.h"
 #include "ScopedEnvironment.h"
+#include "engine/ChildProcess.h"
 #include "engine/Paths.h"
+#include "engine/ToolsOwner.h"
 #include "shell/Failure.h"
 #include "support/Media.h"
 
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace plumark;
 using plumark::test::ScopedEnvironment;
@@ -44,6 +47,12 @@ int converterId()
 {
     return ProcessorAddressWidth() == QLatin1String("64") ? ConverterResource64
                                                           : ConverterResource32;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString failureOf(const std::function<void()>& f)
@@ -265,6 +274,73 @@ TEST(ToolsFolder, FailsNamingAnUnusableTemporaryFolder)
         const QString description = failureOf([] { ToolsFolder folder; });
         EXPECT_TRUE(description.contains(QLatin1Char('"') + temp + QLatin1Char('"')))
             << description.toStdString();
+    }
+}
+
+// Tools folders left by runs that were cut short: only this user's folders
+// whose recorded owner has ended go; a live run's folder stays.
+TEST(RemoveEndedToolsFolders, RemovesOnlyThisUsersFoldersWhoseOwnerHasEnded)
+{
+    QTemporaryDir temp;
+    QTemporaryDir elsewhere;
+    ScopedEnvironment env;
+    env.set("TEMP", temp.path().toUtf8());
+    const auto folderWith = [](const QString& folder, const QByteArray& record) {
+        QDir().mkpath(folder);
+        if (!record.isNull())
+            test::writeFile(folder + QStringLiteral("/owner"), record);
+        return folder;
+    };
+
+    ChildProcess child;
+    ASSERT_EQ(child.start({QStringLiteral("/bin/sleep"), QStringLiteral("30")}), 0);
+    const QByteArray endedRecord = processRecord(child.pid()) + '\n';
+    child.terminate();
+    ASSERT_TRUE(child.waitFor(10000));
+    const QByteArray ownRecord = processRecord(::getpid()) + '\n';
+    QList<QByteArray> fields = ownRecord.split(' ');
+    ASSERT_EQ(fields.size(), 3);
+    fields[1] = "1"; // this process's id, given earlier to another process
+    const QByteArray reusedRecord = fields.join(' ');
+
+    ToolsFolder live;
+    EXPECT_EQ(readAll(live.filePath(QStringLiteral("owner"))), ownRecord);
+    struct Case
+    {
+        QString name;
+        QByteArray record; // null: none
+        bool removed;
+    };
+    const QList<Case> cases = {
+        {QStringLiteral("plumark-ended1"), endedRecord, true},
+        {QStringLiteral("plumark-reused"), reusedRecord, true},
+        {QStringLiteral("plumark-livein"), ownRecord, false},
+        {QStringLiteral("plumark-norec1"), QByteArray(), false},
+        {QStringLiteral("plumark-halfwr"), endedRecord.chopped(1), false},
+        {QStringLiteral("plumark-garbag"), QByteArray("no record\n"), false},
+        {QStringLiteral("plumark-longer1"), endedRecord, false},
+        {QStringLiteral("scanner-ended1"), endedRecord, false},
+    };
+    for (const Case& c : cases)
+        folderWith(temp.filePath(c.name), c.record);
+    // A link to an ended run's folder elsewhere is neither followed nor removed.
+    const QString target = folderWith(elsewhere.filePath(QStringLiteral("t")), endedRecord);
+    ASSERT_TRUE(QFile::link(target, temp.filePath(QStringLiteral("plumark-linked"))));
+    // Another user's folder, where this test may give one away.
+    const QString foreign =
+        folderWith(temp.filePath(QStringLiteral("plumark-foreig")), endedRecord);
+    const bool foreignMade =
+        ::geteuid() == 0 && ::chown(nativePath(foreign).constData(), 65534, 65534) == 0;
+
+    EXPECT_EQ(RemoveEndedToolsFolders(), 2);
+
+    for (const Case& c : cases)
+        EXPECT_EQ(FolderExists(temp.filePath(c.name)), !c.removed) << c.name.toStdString();
+    EXPECT_TRUE(FolderExists(live.path()));
+    EXPECT_TRUE(isLink(temp.filePath(QStringLiteral("plumark-linked"))));
+    EXPECT_TRUE(FolderExists(target));
+    if (foreignMade) {
+        EXPECT_TRUE(FolderExists(foreign));
     }
 }
 

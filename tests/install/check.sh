@@ -12,7 +12,8 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 desktop-file-validate "$prefix/share/applications/com.kestrova.Plumark.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/com.kestrova.Plumark.metainfo.xml" >/dev/null
 for file in bin/plumark share/plumark/HAND-M.CUR share/plumark/drag.ico share/plumark/x/o.cjs \
-    share/man/man1/plumark.1 share/icons/hicolor/scalable/apps/plumark.svg; do
+    share/man/man1/plumark.1.gz share/doc/plumark/copyright share/doc/plumark/changelog.gz \
+    share/icons/hicolor/scalable/apps/plumark.svg; do
     [ -e "$prefix/$file" ] || { echo "missing after install: $file" >&2; exit 1; }
 done
 

@@ -1,4 +1,5 @@
 #include "shell/StartUp.h"
+#include "engine/ScopedEnvironment.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
@@ -77,11 +78,47 @@ TEST(WebSite, OpensOnlyOnTheSeventhOfAHundredDraws)
     }
 }
 
-TEST(DesktopFolder, GetsASeparatorAndFailsWhenUnknown)
+TEST(DesktopFolder, IsTheDesktopWhenItExistsElseHomeAndFailsWhenNeitherIsKnown)
 {
-    EXPECT_EQ(outputFolderFor(QStringLiteral("/home/ann/Desktop")),
-              QStringLiteral("/home/ann/Desktop/"));
-    EXPECT_THROW(outputFolderFor(QString()), Failure);
+    QTemporaryDir home;
+    const QString desktop = home.filePath(QStringLiteral("Desktop"));
+    ASSERT_TRUE(QDir().mkpath(desktop));
+    const QString missing = home.filePath(QStringLiteral("Schreibtisch"));
+    struct Case
+    {
+        QString desktop, home, folder;
+    };
+    const QList<Case> cases = {
+        {desktop, home.path(), desktop + QLatin1Char('/')},
+        {missing, home.path(), home.path() + QLatin1Char('/')},
+        {QString(), home.path(), home.path() + QLatin1Char('/')},
+        {missing, QStringLiteral("/"), QStringLiteral("/")},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(outputFolderFor(c.desktop, c.home), c.folder) << c.desktop.toStdString();
+    EXPECT_THROW(outputFolderFor(QString(), QString()), Failure);
+    EXPECT_THROW(outputFolderFor(missing, QString()), Failure);
+}
+
+// The desktop folder is the one the user's XDG settings name, read afresh.
+TEST(DesktopFolder, FollowsTheUsersXdgSettings)
+{
+    QTemporaryDir home;
+    test::ScopedEnvironment env;
+    env.set("HOME", home.path().toUtf8());
+    const QString userDirs =
+        qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/user-dirs.dirs");
+    QFile::remove(userDirs);
+
+    EXPECT_EQ(DefaultOutputFolder(), home.path() + QLatin1Char('/'));
+    QDir().mkpath(home.filePath(QStringLiteral("Desktop")));
+    EXPECT_EQ(DefaultOutputFolder(), home.filePath(QStringLiteral("Desktop/")));
+
+    test::writeFile(userDirs, "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+    EXPECT_EQ(DefaultOutputFolder(), home.path() + QLatin1Char('/'));
+    QDir().mkpath(home.filePath(QStringLiteral("Schreibtisch")));
+    EXPECT_EQ(DefaultOutputFolder(), home.filePath(QStringLiteral("Schreibtisch/")));
+    QFile::remove(userDirs);
 }
 
 TEST_F(StartUp, FillsTheListColumnAndTheRatesInOrder)

@@ -1,5 +1,7 @@
 #include "TestForm.h"
+#include "engine/ScopedEnvironment.h"
 
+#include <QDir>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
@@ -10,16 +12,17 @@ using namespace plumark::test;
 
 using CloseWindow = WindowTest;
 
-TEST_F(CloseWindow, EndsTheProgramMidRunAndLeavesTheConverterRunning)
+TEST_F(CloseWindow, ClosingMidRunLeavesTheConverterRunningAndTheNextStartTidiesUp)
 {
     QTemporaryDir work;
     const QString finished = work.filePath(QStringLiteral("converter finished"));
     const QString input = work.filePath(QStringLiteral("in.m4a"));
     writeFile(input, "audio");
-    qputenv("PLUMARK_FFMPEG",
-            writeScript(work.filePath(QStringLiteral("ffmpeg")),
-                        QStringLiteral("sleep 1\necho done > '%1'\n").arg(finished))
-                .toUtf8());
+    ScopedEnvironment environment;
+    environment.set("PLUMARK_FFMPEG",
+                    writeScript(work.filePath(QStringLiteral("ffmpeg")),
+                                QStringLiteral("sleep 1\necho done > '%1'\n").arg(finished))
+                        .toUtf8());
 
     // The window closes from a timer while the run waits for its converter;
     // the child of the forked death test shares this test's folder.
@@ -39,4 +42,11 @@ TEST_F(CloseWindow, EndsTheProgramMidRunAndLeavesTheConverterRunning)
     for (int i = 0; i < 100 && !QFile::exists(finished); ++i)
         QThread::msleep(50);
     EXPECT_TRUE(QFile::exists(finished));
+
+    // The run's tools folder is left behind; the next start removes it.
+    const QDir temp(qEnvironmentVariable("TEMP"));
+    const QStringList left = temp.entryList({QStringLiteral("plumark-*")}, QDir::Dirs);
+    ASSERT_EQ(left.size(), 1);
+    form.form().Form_Load();
+    EXPECT_FALSE(temp.exists(left.first()));
 }

@@ -5,11 +5,14 @@
 #include <QCursor>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSysInfo>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -54,10 +57,28 @@ protected:
         QWidget* target = control(name);
         mouse(target, QEvent::MouseMove, QPoint(2, 2), Qt::NoButton, Qt::NoButton);
     }
-    void pressDelete()
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {})
     {
-        QKeyEvent event(QEvent::KeyPress, Qt::Key_Delete, Qt::ShiftModifier);
-        QApplication::sendEvent(form.listView(), &event);
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent event(type, key, modifiers, text);
+            QApplication::sendEvent(form.listView(), &event);
+        }
+    }
+    void pressDelete() { press(Qt::Key_Delete, Qt::ShiftModifier); }
+    // A double-click as the platform delivers it: press, release, double-click, release.
+    void doubleClick(QPoint at, Qt::MouseButton button)
+    {
+        mouse(viewport(), QEvent::MouseButtonPress, at, button, button);
+        mouse(viewport(), QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+        mouse(viewport(), QEvent::MouseButtonDblClick, at, button, button);
+        mouse(viewport(), QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+    }
+    QStringList numbered(int count)
+    {
+        QStringList texts;
+        for (int i = 1; i <= count; ++i)
+            texts.append(QStringLiteral("/%1.m4a").arg(i));
+        return texts;
     }
 };
 
@@ -167,4 +188,156 @@ TEST_F(ListInteraction, UserClicksRunTheOptionHandlers)
     form.setOption(4, false);
     EXPECT_FALSE(form.option(3));
     EXPECT_FALSE(form.option(4));
+}
+
+TEST_F(ListInteraction, OnlyTheDeleteKeyRemovesARow)
+{
+    const QStringList rows = numbered(3);
+    fill(rows);
+    QList<int> codes;
+    QObject::connect(form.listView(), &ListView::keyDown,
+                     [&](int code, int) { codes.append(code); });
+    const struct
+    {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+    } others[] = {
+        {Qt::Key_Period, Qt::NoModifier, QStringLiteral(".")},
+        {Qt::Key_Period, Qt::KeypadModifier, QStringLiteral(".")},
+        {Qt::Key_Comma, Qt::KeypadModifier, QStringLiteral(",")},
+        {Qt::Key_Greater, Qt::ShiftModifier, QStringLiteral(">")},
+        {Qt::Key_A, Qt::NoModifier, QStringLiteral("a")},
+        {Qt::Key_N, Qt::ShiftModifier, QStringLiteral("N")},
+        {Qt::Key_1, Qt::NoModifier, QStringLiteral("1")},
+        {Qt::Key_5, Qt::KeypadModifier, QStringLiteral("5")},
+        {Qt::Key_Plus, Qt::KeypadModifier, QStringLiteral("+")},
+        {Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b")},
+        {Qt::Key_Space, Qt::NoModifier, QStringLiteral(" ")},
+        {Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")},
+        {Qt::Key_Escape, Qt::NoModifier, {}},
+        {Qt::Key_Insert, Qt::KeypadModifier, {}},
+        {Qt::Key_F5, Qt::NoModifier, {}},
+        {Qt::Key_Down, Qt::NoModifier, {}},
+    };
+    for (const auto& key : others) {
+        form.selectRow(2);
+        press(key.key, key.modifiers, key.text);
+        EXPECT_EQ(form.list().texts(), rows) << "key " << std::hex << key.key;
+        ASSERT_FALSE(codes.isEmpty());
+        EXPECT_NE(codes.last(), 46) << "key " << std::hex << key.key;
+    }
+
+    const Qt::KeyboardModifiers modifiers[] = {Qt::NoModifier,
+                                               Qt::ShiftModifier,
+                                               Qt::ControlModifier,
+                                               Qt::AltModifier,
+                                               Qt::ShiftModifier | Qt::ControlModifier |
+                                                   Qt::AltModifier,
+                                               Qt::KeypadModifier};
+    form.list().clear();
+    fill(numbered(7));
+    for (const Qt::KeyboardModifiers held : modifiers) {
+        const int before = form.list().count();
+        form.selectRow(1);
+        press(Qt::Key_Delete, held);
+        EXPECT_EQ(form.list().count(), before - 1) << held.toInt();
+    }
+    EXPECT_EQ(form.list().texts(), QStringList{QStringLiteral("/7.m4a")});
+}
+
+TEST_F(ListInteraction, OnlyTheLeftButtonClicksOrDoubleClicksARow)
+{
+    const QStringList rows = numbered(3);
+    fill(rows);
+    mouse(viewport(), QEvent::MouseButtonPress, rowCentre(1), Qt::LeftButton, Qt::LeftButton);
+    mouse(viewport(), QEvent::MouseButtonRelease, rowCentre(1), Qt::LeftButton, Qt::NoButton);
+    ASSERT_EQ(form.form().dragRow, 1);
+
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        form.selectRow(2);
+        doubleClick(rowCentre(3), button);
+        EXPECT_EQ(form.list().texts(), rows) << button;
+        EXPECT_EQ(form.form().dragRow, 1) << button;
+        EXPECT_FALSE(form.form().buttonHeld) << button;
+    }
+    form.selectRow(2);
+    doubleClick(rowCentre(2), Qt::LeftButton);
+    EXPECT_EQ(form.list().texts(), (QStringList{rows[0], rows[2]}));
+}
+
+TEST_F(ListInteraction, DroppedAddressesOfThisMachineAreLocal)
+{
+    QTemporaryDir root;
+    const QString folder = root.filePath(QStringLiteral("my album %20"));
+    const QString lone = root.filePath(QStringLiteral("lone #1.m4a"));
+    writeFile(folder + QStringLiteral("/track.m4a"), "1");
+    writeFile(lone, "2");
+    const auto at = [](const QString& host, const QString& path) {
+        QUrl url = QUrl::fromLocalFile(path);
+        url.setHost(host);
+        return url;
+    };
+    QMimeData files;
+    files.setUrls({at(QStringLiteral("localhost"), folder), at(QStringLiteral("LocalHost"), lone),
+                   at(QSysInfo::machineHostName(), lone),
+                   at(QStringLiteral("fileserver"), QStringLiteral("/share/x.m4a"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport(), &drop);
+
+    EXPECT_EQ(form.list().texts(), (QStringList{folder + QStringLiteral("/track.m4a"), lone, lone,
+                                                QStringLiteral("//fileserver/share/x.m4a")}));
+}
+
+TEST_F(ListInteraction, TheHeaderAndScrollBarsArePartOfTheList)
+{
+    fill(numbered(40));
+    // The scroll bar appears once the list has laid out its rows.
+    for (int i = 0; i < 20 && !form.listView()->verticalScrollBar()->isVisible(); ++i)
+        QApplication::processEvents();
+    QWidget* parts[] = {form.listView()->header()->viewport(), form.listView()->verticalScrollBar(),
+                        form.listView()};
+    for (QWidget* part : parts) {
+        ASSERT_TRUE(part->isVisible()) << part->metaObject()->className();
+        hover("PushButton1");
+        ASSERT_EQ(form.mousePointer(), PointerHand);
+        mouse(part, QEvent::MouseMove, QPoint(1, 1), Qt::NoButton, Qt::NoButton);
+        EXPECT_EQ(form.mousePointer(), PointerDefault) << part->metaObject()->className();
+        EXPECT_NE(form.cursor().shape(), Qt::BitmapCursor);
+    }
+}
+
+TEST_F(ListInteraction, DraggingScrollsOnlyAboveAndBelowTheMiddleBand)
+{
+    const struct
+    {
+        int screenY;
+        bool scrolls;
+    } cases[] = {{335, false}, {364, false}, {365, true}};
+    for (const auto& c : cases) {
+        form.list().clear();
+        fill(numbered(40));
+        form.listView()->verticalScrollBar()->setValue(0);
+        form.form().cursorScreenY = [&c] { return c.screenY; };
+        // The last row shown only in part.
+        int partial = 1;
+        while (form.listView()->visualRect(form.list().index(partial - 1)).bottom() <
+               viewport()->height())
+            ++partial;
+        const QRect shown = form.listView()->visualRect(form.list().index(partial - 1));
+        ASSERT_LT(shown.top(), viewport()->height() - 1);
+
+        mouse(viewport(), QEvent::MouseButtonPress, rowCentre(partial - 1), Qt::LeftButton,
+              Qt::LeftButton);
+        mouse(viewport(), QEvent::MouseMove, QPoint(5, shown.top() + 1), Qt::NoButton,
+              Qt::LeftButton);
+        mouse(viewport(), QEvent::MouseButtonRelease, QPoint(5, shown.top() + 1), Qt::LeftButton,
+              Qt::NoButton);
+
+        EXPECT_EQ(form.selectedRow(), partial) << c.screenY;
+        EXPECT_EQ(form.list().text(partial), QStringLiteral("/%1.m4a").arg(partial - 1));
+        EXPECT_EQ(form.listView()->verticalScrollBar()->value() > 0, c.scrolls) << c.screenY;
+    }
 }

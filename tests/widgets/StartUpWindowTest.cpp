@@ -1,19 +1,22 @@
 #include "TestForm.h"
+#include "engine/ScopedEnvironment.h"
 
 #include "filelist/FileList.h"
 #include "samples/SampleFiles.h"
 #include "shell/widgets/ListView.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -21,11 +24,6 @@ using namespace plumark;
 using namespace plumark::test;
 
 namespace {
-
-QString desktopFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation) + QLatin1Char('/');
-}
 
 QStringList storedKeys()
 {
@@ -37,12 +35,45 @@ QStringList storedKeys()
     return keys;
 }
 
-using StartUpWindow = WindowTest;
+// The colour that most pixels of a control show.
+QColor mostPainted(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(most))
+            most = it.key();
+    return QColor::fromRgb(most);
+}
+
+class StartUpWindow : public WindowTest
+{
+protected:
+    // Puts a skin into the program folder: a copy of a file, or the text given.
+    void installSkin(const QString& fileOrText)
+    {
+        const QString skin = programFolder.filePath(QStringLiteral("x/o.cjs"));
+        QDir(programFolder.path()).mkpath(QStringLiteral("x"));
+        if (QFile::exists(fileOrText))
+            ASSERT_TRUE(QFile::copy(fileOrText, skin));
+        else
+            writeFile(skin, fileOrText.toUtf8());
+    }
+};
 
 } // namespace
 
 TEST_F(StartUpWindow, FirstStartShowsTheDefaultsAndStoresThem)
 {
+    QTemporaryDir home;
+    ScopedEnvironment env;
+    env.set("HOME", home.path().toUtf8());
+    const QString desktopFolder = home.filePath(QStringLiteral("Desktop/"));
+    QDir().mkpath(desktopFolder);
     form.form().Form_Load();
 
     EXPECT_TRUE(form.messages.isEmpty()) << form.messages.join(QLatin1Char('|')).toStdString();
@@ -52,17 +83,17 @@ TEST_F(StartUpWindow, FirstStartShowsTheDefaultsAndStoresThem)
     EXPECT_FALSE(control<QRadioButton>("Option4")->isChecked());
     EXPECT_EQ(control<QComboBox>("Combo1")->currentText(), QStringLiteral("128 kbps"));
     EXPECT_FALSE(control<QComboBox>("Combo1")->isEnabled());
-    EXPECT_EQ(control<QLineEdit>("Text1")->text(), desktopFolder());
+    EXPECT_EQ(control<QLineEdit>("Text1")->text(), desktopFolder);
     EXPECT_TRUE(control("Frame3")->isEnabled());
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Plumark"));
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Plumark"));
+    EXPECT_EQ(form.applicationTitle(), QStringLiteral("Plumark"));
     EXPECT_FALSE(form.windowIcon().isNull());
     EXPECT_TRUE(form.opened.isEmpty());
 
     EXPECT_EQ(storedKeys(), (QStringList{QStringLiteral("Option"), QStringLiteral("Option3"),
                                          QStringLiteral("Option4"), QStringLiteral("Output Folder"),
                                          QStringLiteral("SampleList"), QStringLiteral("kbps")}));
-    EXPECT_EQ(ReadSetting(QStringLiteral("Output Folder"), QString()), desktopFolder());
+    EXPECT_EQ(ReadSetting(QStringLiteral("Output Folder"), QString()), desktopFolder);
     EXPECT_EQ(ReadSetting(QStringLiteral("Option"), QString()), QStringLiteral("1"));
     EXPECT_EQ(ReadSetting(QStringLiteral("kbps"), QString()), QStringLiteral("128 kbps"));
     EXPECT_EQ(UnscrambleText(ReadSetting(QStringLiteral("SampleList"), QString()),
@@ -182,26 +213,112 @@ TEST_F(StartUpWindow, PlacesEveryControlAsDesigned)
 
 TEST_F(StartUpWindow, TheSkinGivesFramesAndOptionsTheButtonFace)
 {
-    const QColor face = QApplication::palette().color(QPalette::Button);
+    // The colours as painted: what most pixels of each control show, and the
+    // window's surface between two push buttons.
+    const auto painted = [](TestForm& window) {
+        window.show();
+        QApplication::processEvents();
+        QStringList colours;
+        for (const char* name :
+             {"Frame1", "Frame2", "Frame3", "Option1", "Option2", "Option3", "Option4"})
+            colours.append(mostPainted(window.findChild<QWidget*>(QLatin1String(name))).name());
+        colours.append(window.grab().toImage().pixelColor(268, 195).name());
+        return colours;
+    };
     form.form().Form_Load();
-    EXPECT_EQ(control("Frame2")->palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(painted(form), QStringList(8, QColor(Qt::white).name()));
     EXPECT_TRUE(form.styleSheet().isEmpty());
 
-    QDir(programFolder.path()).mkpath(QStringLiteral("x"));
-    QFile::copy(QStringLiteral(PLUMARK_SOURCE_DIR "/assets/program/x/o.cjs"),
-                programFolder.filePath(QStringLiteral("x/o.cjs")));
+    installSkin(QStringLiteral(PLUMARK_SOURCE_DIR "/assets/program/x/o.cjs"));
     TestForm skinned;
     skinned.form().setProgramFolder(programFolder.path());
     skinned.form().randomSource = [] { return 0.0; };
     skinned.form().Form_Load();
     EXPECT_TRUE(skinned.messages.isEmpty());
-    for (const char* name : {"Form1", "Frame1", "Frame2", "Frame3", "Option1", "Option4"}) {
-        QWidget* widget = skinned.objectName() == QLatin1String(name)
-                              ? &skinned
-                              : skinned.findChild<QWidget*>(QLatin1String(name));
-        EXPECT_EQ(widget->palette().color(QPalette::Window), face) << name;
-    }
+    EXPECT_EQ(painted(skinned),
+              QStringList(8, QApplication::palette().color(QPalette::Button).name()));
     EXPECT_TRUE(skinned.styleSheet().contains(QStringLiteral("QPushButton")));
+}
+
+TEST_F(StartUpWindow, EveryEntryOfTheOpenRateListIsLegible)
+{
+    // An entry is legible when enough of its pixels stand out from its
+    // ground: a tenth of the full brightness range at least.
+    const auto legible = [](const QImage& entry) {
+        const QColor ground = entry.pixelColor(2, entry.height() / 2);
+        int marked = 0;
+        for (int y = 0; y < entry.height(); ++y)
+            for (int x = 0; x < entry.width(); ++x)
+                marked += std::abs(qGray(entry.pixel(x, y)) - qGray(ground.rgb())) > 100;
+        return marked >= 30;
+    };
+    for (const bool skin : {false, true}) {
+        if (skin)
+            installSkin(QStringLiteral(PLUMARK_SOURCE_DIR "/assets/program/x/o.cjs"));
+        TestForm window;
+        window.form().setProgramFolder(programFolder.path());
+        window.form().randomSource = [] { return 0.0; };
+        window.form().Form_Load();
+        window.show();
+        window.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+        auto* combo = window.findChild<QComboBox*>(QStringLiteral("Combo1"));
+        combo->showPopup();
+        QAbstractItemView* list = combo->view();
+        // The entry under the pointer, besides the chosen one.
+        list->setCurrentIndex(list->model()->index(7, 0));
+        QApplication::processEvents();
+        const QImage shown = list->viewport()->grab().toImage();
+        for (int row = 0; row < combo->count(); ++row) {
+            const QRect entry =
+                list->visualRect(list->model()->index(row, 0)).intersected(shown.rect());
+            EXPECT_TRUE(legible(shown.copy(entry)))
+                << (skin ? "skin, " : "no skin, ") << combo->itemText(row).toStdString();
+        }
+        combo->hidePopup();
+        // Qt 6.4 crashes when the window goes while the list still has the focus.
+        list->clearFocus();
+    }
+}
+
+TEST_F(StartUpWindow, ASkinThatCannotBeParsedIsReported)
+{
+    installSkin(QStringLiteral("QPushButton { color: red; "));
+    form.form().Form_Load();
+    ASSERT_EQ(form.messages.size(), 1);
+    EXPECT_TRUE(form.messages.first().contains(
+        QStringLiteral("in Plumark2021/08/31.Form1.Form_Load at line 4\r\r")));
+    EXPECT_TRUE(form.styleSheet().isEmpty());
+    // The start-up went on after the report.
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Plumark"));
+    EXPECT_EQ(control<QComboBox>("Combo1")->count(), 18);
+}
+
+TEST_F(StartUpWindow, AStoredRateTheBoxRefusesLeavesItEmpty)
+{
+    QTemporaryDir work;
+    const QString input = work.filePath(QStringLiteral("in.m4a"));
+    makeM4a(input, 0.5, 96);
+    WriteSetting(QStringLiteral("kbps"), QStringLiteral("kbps"));
+    WriteSetting(QStringLiteral("Option"), QStringLiteral("2"));
+    form.form().Form_Load();
+    ASSERT_EQ(form.messages.size(), 1);
+    EXPECT_TRUE(form.messages.first().contains(
+        QStringLiteral("in Plumark2021/08/31.Form1.Form_Load at line 93\r\r")));
+    auto* combo = control<QComboBox>("Combo1");
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(combo->currentText(), QString());
+    EXPECT_TRUE(combo->isEnabled());
+    EXPECT_EQ(ReadSetting(QStringLiteral("kbps"), QString()), QStringLiteral("kbps"));
+
+    // A constant-rate run has no rate to give: the file is not converted at
+    // some rate the user never chose.
+    form.list().append(input);
+    form.setFolderText(work.path() + QLatin1Char('/'));
+    control<QPushButton>("PushButton2")->click();
+    EXPECT_FALSE(QFile::exists(work.filePath(QStringLiteral("in.ac3"))));
+    ASSERT_EQ(form.messages.size(), 2);
+    EXPECT_TRUE(form.messages.last().startsWith(QStringLiteral("Done.")));
+    EXPECT_TRUE(form.messages.last().contains(input));
 }
 
 TEST_F(StartUpWindow, ReadsThePointersShippedWithTheProgram)

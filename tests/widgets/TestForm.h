@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace plumark::test {
@@ -56,5 +58,22 @@ protected:
     QTemporaryDir programFolder;
     TestForm form;
 };
+
+// Runs act on the next modal dialog as soon as it is shown, as a user facing
+// it would; act must close it.
+inline void whenDialogShows(std::function<void(QWidget*)> act)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act = std::move(act)] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(dialog);
+    });
+    poll->start();
+}
 
 } // namespace plumark::test

@@ -24,14 +24,17 @@ QPushButton {
     background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #fdfdfe, stop: 1 #dfe6ef);
 }
 QPushButton:hover {
-    border-color: #4a6f9c;
-    background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #ffffff, stop: 1 #e8f0fa);
+    border-color: #3d6fb0;
+    background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #f4f8fd, stop: 1 #d3e3f6);
+}
+QPushButton:focus {
+    border: 2px solid #3d6fb0;
 }
 QPushButton:pressed {
-    background: #cfdbeb;
+    background: #bccfe8;
 }
 QPushButton:disabled {
-    color: #9aa4b1;
+    color: #6f7985;
     border-color: #c3cad4;
 }
 
@@ -48,9 +51,33 @@ QComboBox, QLineEdit {
     background: #ffffff;
     padding: 1px 4px;
 }
+QComboBox:focus, QLineEdit:focus {
+    border: 2px solid #3d6fb0;
+}
 QComboBox:disabled, QLineEdit:disabled {
     background: #eceff3;
-    color: #8b95a3;
+    color: #6f7985;
+}
+/* The open rate list is a plain list with its own colours. As a menu (Qt's
+   default under a style sheet) its entries take the box's rule, and the
+   chosen entry is drawn as a blank white box. */
+QComboBox {
+    combobox-popup: 0;
+}
+QComboBox QAbstractItemView {
+    border: 1px solid #7d8fa8;
+    background: #ffffff;
+    color: #1f3553;
+    selection-background-color: #3d6fb0;
+    selection-color: #ffffff;
+    outline: 0;
+}
+QComboBox QAbstractItemView::item {
+    min-height: 20px;
+}
+QComboBox QAbstractItemView::item:selected {
+    background: #3d6fb0;
+    color: #ffffff;
 }
 
 QProgressBar#ProgressBar1 {
@@ -62,5 +89,5 @@ QProgressBar#ProgressBar1 {
 }
 QProgressBar#ProgressBar1::chunk {
     border-radius: 3px;
-    background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #9cc3ee, stop: 1 #5f93cf);
+    background: qlineargradient(x1: 0, y1: 0, x2: 0, y2: 1, stop: 0 #d8e8f9, stop: 1 #a9cbf0);
 }

@@ -1,0 +1,66 @@
+#include "engine/OutputClaims.h"
+
+#include "engine/Paths.h"
+
+#include <QFileInfo>
+#include <optional>
+#include <sys/stat.h>
+
+namespace plumark {
+
+namespace {
+
+std::optional<QPair<quint64, quint64>> fileIdOf(const QString& path)
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(nativePath(path).constData(), &st) != 0)
+        return std::nullopt;
+    return QPair<quint64, quint64>(st.st_dev, st.st_ino);
+}
+
+} // namespace
+
+QString fileKey(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+}
+
+OutputClaims::OutputClaims(const QStringList& listedFiles)
+{
+    for (const QString& listed : listedFiles) {
+        if (listed.isEmpty())
+            continue;
+        m_listedByKey.insert(fileKey(listed), listed);
+        if (const auto id = fileIdOf(listed))
+            m_listedById.insert(*id, listed);
+    }
+}
+
+QString OutputClaims::claim(const QString& inputPath, const QString& outputPath)
+{
+    const QString inputKey = fileKey(inputPath);
+    const QString outputKey = fileKey(outputPath);
+    const auto inputId = fileIdOf(inputPath);
+    const auto outputId = fileIdOf(outputPath);
+    if (outputKey == inputKey || (outputId && outputId == inputId))
+        return {};
+
+    QString listed = m_listedByKey.value(outputKey);
+    if (listed.isEmpty() && outputId)
+        listed = m_listedById.value(*outputId);
+    if (!listed.isEmpty())
+        return QStringLiteral("The result would replace the listed file \"%1\".").arg(listed);
+
+    const QString earlier = m_claimed.value(outputKey);
+    if (!earlier.isEmpty())
+        return QStringLiteral("The result would replace the result of \"%1\".").arg(earlier);
+    m_claimed.insert(outputKey, inputPath);
+    return {};
+}
+
+} // namespace plumark

@@ -1,0 +1,110 @@
+#include "shell/widgets/FileOpenDialog.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace plumark {
+
+FileOpenDialog::FileOpenDialog(QWidget* parent, const FileDialogSetup& setup)
+    : QFileDialog(parent, setup.title)
+{
+    setOption(QFileDialog::DontUseNativeDialog);
+    setFileMode(setup.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    // Qt's own dialog matches name filters in any letter case.
+    setNameFilter(setup.filterDescription.contains(setup.filterPattern)
+                      ? setup.filterDescription
+                      : setup.filterDescription + QStringLiteral(" (") + setup.filterPattern +
+                            QLatin1Char(')'));
+
+    // Qt's dialog offers "Open" only for names of existing files that pass
+    // the filter; here any typed name may be opened.
+    m_nameEdit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (const auto* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+        m_openButton = buttons->button(QDialogButtonBox::Open);
+    if (m_nameEdit && m_openButton) {
+        m_openButton->installEventFilter(this);
+        connect(m_nameEdit, &QLineEdit::textChanged, this, [this] { keepOpenUsable(); });
+    }
+}
+
+void FileOpenDialog::keepOpenUsable()
+{
+    if (!m_nameEdit->text().trimmed().isEmpty())
+        m_openButton->setEnabled(true);
+}
+
+bool FileOpenDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_openButton && event->type() == QEvent::EnabledChange &&
+        !m_openButton->isEnabled())
+        keepOpenUsable();
+    return QFileDialog::eventFilter(watched, event);
+}
+
+QStringList FileOpenDialog::typedFiles() const
+{
+    QStringList names;
+    const QString text = m_nameEdit ? m_nameEdit->text() : QString();
+    if (text.contains(QLatin1Char('"'))) {
+        // Several names are each in double quotes: "a.m4a" "b.m4a".
+        const QStringList pieces = text.split(QLatin1Char('"'));
+        for (qsizetype i = 1; i < pieces.size(); i += 2)
+            names.append(pieces[i]);
+    } else {
+        names.append(text);
+    }
+    QStringList files;
+    const QDir folder = directory();
+    for (const QString& name : std::as_const(names)) {
+        if (name.trimmed().isEmpty())
+            continue;
+        files.append(QDir::isAbsolutePath(name) ? name : folder.absoluteFilePath(name));
+        if (fileMode() == QFileDialog::ExistingFile)
+            break;
+    }
+    return files;
+}
+
+void FileOpenDialog::accept()
+{
+    const QStringList files = typedFiles();
+    // Nothing typed, or one folder: Qt's dialog goes into the folder.
+    if (files.isEmpty() || (files.size() == 1 && QFileInfo(files.first()).isDir())) {
+        QFileDialog::accept();
+        return;
+    }
+    m_chosen = files;
+    QDialog::accept();
+}
+
+QString FileOpenDialog::result() const
+{
+    return fileDialogResult(m_chosen);
+}
+
+QString fileDialogResult(const QStringList& files)
+{
+    if (files.size() <= 1)
+        return files.value(0);
+    // The folder is the longest run of leading path parts that all share, so
+    // that names typed with folders of their own keep them.
+    QStringList shared = files.first().split(QLatin1Char('/'));
+    for (const QString& file : files) {
+        const QStringList parts = file.split(QLatin1Char('/'));
+        qsizetype n = 0;
+        while (n < shared.size() && n + 1 < parts.size() && shared[n] == parts[n])
+            ++n;
+        shared.resize(n);
+    }
+    const QString prefix = shared.join(QLatin1Char('/'));
+    QStringList parts{prefix.isEmpty() ? QStringLiteral("/") : prefix};
+    for (const QString& file : files)
+        parts.append(file.mid(prefix.size() + 1));
+    return parts.join(QChar(0));
+}
+
+} // namespace plumark

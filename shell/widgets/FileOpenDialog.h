@@ -1,0 +1,45 @@
+#pragma once
+
+#include "shell/Window.h"
+
+#include <QFileDialog>
+
+class QLineEdit;
+
+namespace plumark {
+
+// The dialog of "Add M4A File(s)": several files may be chosen, and whatever
+// names the user types are taken as typed, whether or not such a file exists
+// or matches the filter.
+class FileOpenDialog : public QFileDialog
+{
+    Q_OBJECT
+public:
+    FileOpenDialog(QWidget* parent, const FileDialogSetup& setup);
+
+    // The chosen files in the handler's form: one full path, or the folder
+    // they share followed by each one's path within it, NUL-separated.
+    QString result() const;
+
+    void accept() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Keeps "Open" usable while a name is typed.
+    void keepOpenUsable();
+    // The typed names (several are quoted), each made absolute from the
+    // dialog's folder.
+    QStringList typedFiles() const;
+
+    QStringList m_chosen;
+    QLineEdit* m_nameEdit = nullptr;
+    QWidget* m_openButton = nullptr;
+};
+
+// files as one result text: a single path alone, several as the folder they
+// all lie in followed by their paths relative to it.
+QString fileDialogResult(const QStringList& files);
+
+} // namespace plumark
