@@ -22,6 +22,12 @@ trap 'rm -rf "$work"' EXIT INT TERM
 mkdir -p "$work/temp"
 export TEMP="$work/temp"
 
+shell_loop() {
+    for f in "$work/$corpus"/*.m4a; do
+        sh -c "$convert_one" sh "$f"
+    done
+}
+
 shell_xargs() {
     printf '%s\0' "$work/$corpus"/*.m4a | xargs -0 -n 1 -P 2 sh -c "$convert_one" sh
 }
@@ -70,6 +76,14 @@ report() {
     }'
 }
 
+# What two cores give at the moment, for reading the --jobs ratios.
+cores_now() {
+    awk -v loop="$(best "$work/short-loop.t")" -v x="$(best "$work/short-xargs2.t")" 'BEGIN {
+        printf "For reference, xargs -P 2 was %.2fx as fast as one ffmpeg at a time (24 inputs of 2 s):\n", loop / x
+        printf "what the two cores gave while other programs ran; the --jobs ratios cannot exceed it.\n"
+    }'
+}
+
 echo "Generating the corpora..."
 make_corpus "$work/short" 24 2
 make_corpus "$work/medium" 24 20
@@ -82,6 +96,7 @@ for corpus in short medium long; do
         timed xargs2 shell_xargs
         timed plumark2 plumark_jobs 2
         timed plumark1 plumark_jobs 1
+        [ "$corpus" = short ] && timed loop shell_loop
         r=$((r + 1))
     done
 done
@@ -89,3 +104,4 @@ done
 corpus=short report "24 inputs of 2 s:" 6
 corpus=medium report "24 inputs of 20 s:" 2
 corpus=long report "8 inputs of 4 minutes:" 1.1
+cores_now
