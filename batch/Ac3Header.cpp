@@ -1,7 +1,10 @@
 #include "batch/Ac3Header.h"
 
-#include <QFile>
+#include "engine/Paths.h"
+
 #include <array>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace plumark {
 
@@ -16,11 +19,13 @@ constexpr std::array<int, 19> RatesKbps = {32,  40,  48,  56,  64,  80,  96,  11
 Ac3Header readAc3Header(const QString& path)
 {
     Ac3Header header;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return header;
-    const QByteArray bytes = file.read(6);
-    if (bytes.size() < 6)
+    QByteArray bytes(6, 0);
+    const ssize_t count = ::read(fd, bytes.data(), bytes.size());
+    ::close(fd);
+    if (count < bytes.size())
         return header;
     const auto byte = [&](int i) { return static_cast<unsigned char>(bytes[i]); };
     if (byte(0) != 0x0B || byte(1) != 0x77)

@@ -4,9 +4,11 @@
 #include "batch/ConsoleWindow.h"
 #include "batch/ConverterRun.h"
 #include "batch/EngineRun.h"
-#include "batch/InputRate.h"
+#include "batch/FileListInput.h"
 #include "batch/JobPlan.h"
+#include "batch/MakeFolder.h"
 #include "batch/ProgressDisplay.h"
+#include "batch/RateProbe.h"
 #include "batch/Scheduler.h"
 #include "batch/StopSignal.h"
 #include "batch/Summary.h"
@@ -33,9 +35,10 @@ namespace {
 constexpr int UsageError = 2;
 constexpr int StoppedStatus = 130;
 
+// Bytes of a name that are no valid text are written escaped.
 void printTo(std::FILE* stream, const QString& text)
 {
-    std::fputs(text.toUtf8().constData(), stream);
+    std::fputs(printablePath(text).toUtf8().constData(), stream);
     std::fflush(stream);
 }
 
@@ -58,7 +61,7 @@ std::unique_ptr<ToolsFolder> provideTools()
 
 // Prints each command line instead of running it.
 int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
-                  const std::function<QString(const QString&)>& rateFor, StopSignal& stop)
+                  const std::function<void(BatchJob&)>& findRate, StopSignal& stop)
 {
     bool allConvertible = true;
     for (BatchJob& job : jobs) {
@@ -77,7 +80,7 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
             continue;
         }
         if (job.rateToken.isEmpty())
-            job.rateToken = rateFor(job.input);
+            findRate(job);
         printTo(stdout, converterCommand(converterPath, job.input, job.rateToken, job.output).text +
                             QLatin1Char('\n'));
     }
@@ -135,18 +138,19 @@ int convert(const BatchOptions& options)
                 job.reason = failure.description();
             }
         }
-        printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, false));
+        printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, false, options.rateToken));
         return 1;
     }
 
-    const QString probePath = tools->probePath();
-    const QString fallback = options.fallbackToken;
-    const auto rateFor = [&](const QString& input) {
-        return inputRateToken(probePath, input, fallback, [&] { window.yield(); });
+    auto probe = std::make_unique<RateProbe>(tools->probePath(), options.fallbackToken);
+    const auto findRate = [&](BatchJob& job) {
+        const RateProbe::Result found = probe->rateFor(job.input, [&] { return stop.requested(); });
+        job.rateToken = found.token;
+        job.rateNote = found.note;
     };
 
     if (options.dryRun)
-        return printCommands(jobs, tools->converterPath(), rateFor, stop);
+        return printCommands(jobs, tools->converterPath(), findRate, stop);
 
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
@@ -167,16 +171,17 @@ int convert(const BatchOptions& options)
             return ConverterRun::start(converter, job, failure);
         };
     }
-    setup.rateFor = rateFor;
+    setup.findRate = findRate;
     setup.stopFd = stop.fd();
     setup.stopRequested = [&] { return stop.requested(); };
     Scheduler scheduler(jobs, setup, display);
     const bool stopped = !scheduler.run();
 
     workers.reset();
+    probe.reset();
     tools->remove();
     display.clear();
-    printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, stopped));
+    printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, stopped, options.rateToken));
     return exitStatus(jobs, stopped);
 }
 
@@ -188,13 +193,14 @@ int runBatch(int argc, char** argv)
     if (!QCoreApplication::instance())
         application.emplace(argc, argv);
 
+    // Each argument keeps its bytes, also those of a name that is no valid text.
     QStringList arguments;
     for (int i = 2; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const ParsedOptions parsed = parseBatchOptions(arguments, processorCount());
+        arguments.append(pathFromNative(argv[i]));
+    ParsedOptions parsed = parseBatchOptions(arguments, processorCount());
     if (!parsed.error.isEmpty())
         return usageError(parsed.error);
-    const BatchOptions& options = parsed.options;
+    BatchOptions& options = parsed.options;
     if (options.help) {
         printTo(stdout, batchUsage());
         return 0;
@@ -203,10 +209,19 @@ int runBatch(int argc, char** argv)
         printTo(stdout, QStringLiteral("plumark %1\n").arg(QStringLiteral(PLUMARK_VERSION)));
         return 0;
     }
-    if (!options.outputFolder.isEmpty() && !FolderExists(options.outputFolder))
-        return usageError(QStringLiteral("--output-dir '%1': Folder does not exist. Please "
-                                         "select another folder.")
-                              .arg(options.outputFolder));
+    if (!options.filesFrom.isEmpty()) {
+        QString problem;
+        options.listedFiles = readFileList(options.filesFrom, options.nullSeparated, problem);
+        if (!problem.isEmpty())
+            return usageError(
+                QStringLiteral("--files-from '%1': %2").arg(options.filesFrom, problem));
+    }
+    if (!options.outputFolder.isEmpty()) {
+        const QString problem = makeFolderPath(options.outputFolder);
+        if (!problem.isEmpty())
+            return usageError(
+                QStringLiteral("--output-dir '%1': %2").arg(options.outputFolder, problem));
+    }
     return convert(options);
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/BitRate.h"
 
+#include <QCommandLineParser>
 #include <QRegularExpression>
 
 namespace plumark {
@@ -17,9 +18,77 @@ QString rateTokenFromText(const QString& text)
 
 namespace {
 
+// Every option of "plumark convert", in the order --help lists them.
+struct Options
+{
+    QCommandLineOption ext{QStringLiteral("ext"),
+                           QStringLiteral("Extension looked for in folders (default m4a; * for "
+                                          "every file)."),
+                           QStringLiteral("EXT")};
+    QCommandLineOption bitrate{QStringLiteral("bitrate"),
+                               QStringLiteral("One constant rate for all files: 192, 192k or "
+                                              "\"192 kbps\" (default: the same rate as each "
+                                              "input)."),
+                               QStringLiteral("RATE")};
+    QCommandLineOption fallback{
+        QStringLiteral("fallback"),
+        QStringLiteral("Rate used when an input's own rate is unknown (default 128k)."),
+        QStringLiteral("RATE")};
+    QCommandLineOption outputDir{QStringLiteral("output-dir"),
+                                 QStringLiteral("Put every result into DIR, made when missing "
+                                                "(default: beside its source)."),
+                                 QStringLiteral("DIR")};
+    QCommandLineOption keepTree{
+        QStringLiteral("keep-tree"),
+        QStringLiteral("With --output-dir, repeat the scanned sub-folders under DIR.")};
+    QCommandLineOption filesFrom{QStringLiteral("files-from"),
+                                 QStringLiteral("Also convert the files named in FILE, one a "
+                                                "line (- for standard input)."),
+                                 QStringLiteral("FILE")};
+    QCommandLineOption null{{QStringLiteral("0"), QStringLiteral("null")},
+                            QStringLiteral("The names in --files-from end with a NUL character "
+                                           "(as find -print0 writes them).")};
+    QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
+                            QStringLiteral("Convert N files at once (default: the number of "
+                                           "processor cores)."),
+                            QStringLiteral("N")};
+    QCommandLineOption skipExisting{
+        QStringLiteral("skip-existing"),
+        QStringLiteral("Skip a file whose result already exists as a readable AC3.")};
+    QCommandLineOption engine{
+        QStringLiteral("engine"),
+        QStringLiteral("builtin: convert in worker processes with FFmpeg's libraries "
+                       "(default); ffmpeg: run the ffmpeg program for each file."),
+        QStringLiteral("NAME")};
+    QCommandLineOption dryRun{
+        QStringLiteral("dry-run"),
+        QStringLiteral("Print each converter command line and convert nothing.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this text.")};
+    QCommandLineOption version{QStringLiteral("version"), QStringLiteral("Show the version.")};
+
+    // A parser that knows every option; its help lists them in this order.
+    void addTo(QCommandLineParser& parser) const
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+        parser.addOptions({ext, bitrate, fallback, outputDir, keepTree, filesFrom, null, jobs,
+                           skipExisting, engine, dryRun, help, version});
+        parser.addPositionalArgument(
+            QStringLiteral("PATH"),
+            QStringLiteral("A file, converted as it is, or a folder, scanned with all its "
+                           "sub-folders for files of one extension."),
+            QStringLiteral("PATH..."));
+    }
+};
+
 QString quotedArgument(const QString& argument)
 {
     return QLatin1Char('\'') + argument + QLatin1Char('\'');
+}
+
+QString invalidValue(const QString& text, const QString& name)
+{
+    return QStringLiteral("invalid value %1 for --%2").arg(quotedArgument(text), name);
 }
 
 } // namespace
@@ -29,131 +98,91 @@ ParsedOptions parseBatchOptions(const QStringList& arguments, int defaultJobs)
     ParsedOptions parsed;
     BatchOptions& options = parsed.options;
     options.jobs = std::max(1, defaultJobs);
-    bool optionsEnded = false;
 
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) ||
-            argument == QLatin1String("-")) {
-            options.paths.append(argument);
-            continue;
-        }
-        if (argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-
-        // "--name value" or "--name=value".
-        QString name = argument;
-        std::optional<QString> inlineValue;
-        if (const qsizetype equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
-            name = argument.left(equals);
-            inlineValue = argument.mid(equals + 1);
-        }
-        const auto value = [&]() -> std::optional<QString> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 < arguments.size())
-                return arguments[++i];
-            parsed.error = QStringLiteral("option %1 needs a value").arg(name);
-            return std::nullopt;
-        };
-        const auto flag = [&](bool& target) {
-            if (inlineValue) {
-                parsed.error = QStringLiteral("option %1 takes no value").arg(name);
-                return;
-            }
-            target = true;
-        };
-        const auto invalid = [&](const QString& text) {
-            parsed.error =
-                QStringLiteral("invalid value %1 for %2").arg(quotedArgument(text), name);
-        };
-
-        if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
-            flag(options.help);
-        } else if (name == QLatin1String("--version")) {
-            flag(options.version);
-        } else if (name == QLatin1String("--keep-tree")) {
-            flag(options.keepTree);
-        } else if (name == QLatin1String("--skip-existing")) {
-            flag(options.skipExisting);
-        } else if (name == QLatin1String("--dry-run")) {
-            flag(options.dryRun);
-        } else if (name == QLatin1String("--bitrate") || name == QLatin1String("--fallback")) {
-            if (const auto text = value()) {
-                const QString token = rateTokenFromText(*text);
-                if (token.isEmpty())
-                    invalid(*text);
-                else
-                    (name == QLatin1String("--bitrate") ? options.rateToken
-                                                        : options.fallbackToken) = token;
-            }
-        } else if (name == QLatin1String("--output-dir")) {
-            if (const auto text = value()) {
-                if (text->isEmpty())
-                    invalid(*text);
-                options.outputFolder = *text;
-            }
-        } else if (name == QLatin1String("--ext")) {
-            if (const auto text = value()) {
-                if (text->isEmpty() || text->contains(QLatin1Char('/')))
-                    invalid(*text);
-                options.extension = *text;
-            }
-        } else if (name == QLatin1String("--jobs") || name == QLatin1String("-j")) {
-            if (const auto text = value()) {
-                bool ok = false;
-                const int jobs = text->toInt(&ok);
-                if (!ok || jobs < 1)
-                    invalid(*text);
-                options.jobs = jobs;
-            }
-        } else if (name == QLatin1String("--engine")) {
-            if (const auto text = value()) {
-                if (*text == QLatin1String("builtin"))
-                    options.engine = BatchOptions::Engine::Builtin;
-                else if (*text == QLatin1String("ffmpeg"))
-                    options.engine = BatchOptions::Engine::Ffmpeg;
-                else
-                    invalid(*text);
-            }
-        } else {
-            parsed.error = QStringLiteral("unknown option %1").arg(quotedArgument(argument));
-        }
-        if (!parsed.error.isEmpty())
-            return parsed;
+    const Options known;
+    QCommandLineParser parser;
+    known.addTo(parser);
+    // The parser takes its first argument as the program's name.
+    if (!parser.parse(QStringList{QStringLiteral("convert")} + arguments)) {
+        parsed.error = parser.errorText();
+        return parsed;
     }
+    // An option given twice counts with its last value, as in most tools.
+    const auto last = [&](const QCommandLineOption& option) {
+        return parser.values(option).constLast();
+    };
+    const auto rate = [&](const QCommandLineOption& option, QString& token) {
+        if (!parser.isSet(option))
+            return;
+        token = rateTokenFromText(last(option));
+        if (token.isEmpty())
+            parsed.error = invalidValue(last(option), option.names().constLast());
+    };
 
-    if (options.paths.isEmpty() && !options.help && !options.version)
-        parsed.error = QStringLiteral("no file or folder given");
+    options.paths = parser.positionalArguments();
+    options.help = parser.isSet(known.help);
+    options.version = parser.isSet(known.version);
+    options.keepTree = parser.isSet(known.keepTree);
+    options.skipExisting = parser.isSet(known.skipExisting);
+    options.dryRun = parser.isSet(known.dryRun);
+    options.nullSeparated = parser.isSet(known.null);
+    rate(known.bitrate, options.rateToken);
+    rate(known.fallback, options.fallbackToken);
+    if (parser.isSet(known.ext)) {
+        options.extension = last(known.ext);
+        if (options.extension.isEmpty() || options.extension.contains(QLatin1Char('/')))
+            parsed.error = invalidValue(options.extension, QStringLiteral("ext"));
+    }
+    if (parser.isSet(known.outputDir)) {
+        options.outputFolder = last(known.outputDir);
+        if (options.outputFolder.isEmpty())
+            parsed.error = invalidValue(options.outputFolder, QStringLiteral("output-dir"));
+    }
+    if (parser.isSet(known.filesFrom)) {
+        options.filesFrom = last(known.filesFrom);
+        if (options.filesFrom.isEmpty())
+            parsed.error = invalidValue(options.filesFrom, QStringLiteral("files-from"));
+    }
+    if (parser.isSet(known.jobs)) {
+        bool ok = false;
+        options.jobs = last(known.jobs).toInt(&ok);
+        if (!ok || options.jobs < 1)
+            parsed.error = invalidValue(last(known.jobs), QStringLiteral("jobs"));
+    }
+    if (parser.isSet(known.engine)) {
+        const QString name = last(known.engine);
+        if (name == QLatin1String("builtin"))
+            options.engine = BatchOptions::Engine::Builtin;
+        else if (name == QLatin1String("ffmpeg"))
+            options.engine = BatchOptions::Engine::Ffmpeg;
+        else
+            parsed.error = invalidValue(name, QStringLiteral("engine"));
+    }
+    if (!parsed.error.isEmpty())
+        return parsed;
+
+    if (options.nullSeparated && options.filesFrom.isEmpty())
+        parsed.error = QStringLiteral("option --null needs --files-from");
+    else if (options.paths.isEmpty() && options.filesFrom.isEmpty() && !options.help &&
+             !options.version)
+        parsed.error = QStringLiteral("no file or folder given; see plumark convert --help");
     return parsed;
 }
 
 QString batchUsage()
 {
-    return QStringLiteral(
-        "Usage: plumark convert [OPTIONS] PATH...\n"
-        "Converts M4A files to AC3 without a window. A PATH that is a file is taken as it\n"
-        "is; a folder is scanned with all its sub-folders for files of one extension.\n"
-        "\n"
-        "Options:\n"
-        "  --ext EXT          extension looked for in folders (default m4a; * for every file)\n"
-        "  --bitrate RATE     one constant rate for all files: 192, 192k or \"192 kbps\"\n"
-        "                     (default: the same rate as each input)\n"
-        "  --fallback RATE    rate used when an input's own rate is unknown (default 128k)\n"
-        "  --output-dir DIR   put every result into DIR (default: beside its source)\n"
-        "  --keep-tree        with --output-dir, repeat the scanned sub-folders under DIR\n"
-        "  --jobs N, -j N     convert N files at once (default: the number of processor cores)\n"
-        "  --skip-existing    skip a file whose result already exists as a readable AC3\n"
-        "  --engine NAME      builtin: convert in worker processes with FFmpeg's libraries\n"
-        "                     (default); ffmpeg: run the ffmpeg program for each file\n"
-        "  --dry-run          print each converter command line and convert nothing\n"
-        "  --help             show this text\n"
-        "  --version          show the version\n"
-        "\n"
-        "Exit status: 0 when every file was converted or skipped, 1 when any was not,\n"
-        "2 for a usage error, 130 when stopped by Ctrl+C.\n");
+    const Options known;
+    QCommandLineParser parser;
+    known.addTo(parser);
+    parser.setApplicationDescription(QStringLiteral("Converts M4A files to AC3 without a window."));
+    // The parser's usage line names the program alone; the mode belongs in it.
+    QString text = parser.helpText();
+    text.replace(QRegularExpression(QStringLiteral("^Usage: [^\n]*")),
+                 QStringLiteral("Usage: plumark convert [OPTIONS] PATH...\n"
+                                "       plumark convert [OPTIONS] --files-from FILE [PATH...]"));
+    return text +
+           QStringLiteral("\nExit status: 0 when every file was converted or skipped, 1 when any "
+                          "was not,\n2 for a usage error, 130 when stopped by Ctrl+C.\n");
 }
 
 } // namespace plumark

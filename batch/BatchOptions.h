@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace plumark {
 
@@ -14,6 +13,9 @@ struct BatchOptions
     enum class Engine { Builtin, Ffmpeg };
 
     QStringList paths;
+    QString filesFrom;          // a file naming inputs, "-" for standard input; empty when none
+    bool nullSeparated = false; // the names in filesFrom end with NUL, not a line feed
+    QStringList listedFiles;    // the names read from filesFrom, taken as files
     QString extension = QStringLiteral("m4a");
     QString rateToken;                              // empty: each input's own rate
     QString fallbackToken = QStringLiteral("128k"); // when an input's rate is unknown

@@ -1,5 +1,7 @@
 #include "batch/ConsoleWindow.h"
 
+#include "engine/Paths.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 
@@ -9,7 +11,7 @@ void ConsoleWindow::message(const QString& text, const QString& title, MessageIc
 {
     // Paragraphs of a message are joined by carriage returns; a console
     // needs line feeds.
-    QString lines = text;
+    QString lines = printablePath(text);
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const QString heading = title.isEmpty() ? m_title : title;
     std::fprintf(stderr, "%s: %s\n", heading.toUtf8().constData(), lines.toUtf8().constData());

@@ -7,7 +7,9 @@
 #include "filelist/AddFolder.h"
 #include "filelist/FileList.h"
 
-#include <QFileInfo>
+#include <QDir>
+#include <climits>
+#include <unistd.h>
 
 namespace plumark {
 
@@ -31,32 +33,48 @@ QString subFolderOf(const QString& file, const QString& scannedFolder)
     return parent.startsWith(root) ? parent.mid(root.size()) : QString();
 }
 
+// The path from the root, its bytes kept; "." and ".." taken away as the
+// system would.
+QString absolutePath(const QString& path)
+{
+    if (path.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(path);
+    char buffer[PATH_MAX];
+    const char* current = ::getcwd(buffer, sizeof buffer);
+    return QDir::cleanPath((current ? pathFromNative(current) : QString()) + QLatin1Char('/') +
+                           path);
+}
+
 } // namespace
 
 QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
 {
     QList<BatchJob> jobs;
     const QString pattern = QStringLiteral("*.") + options.extension;
+    // A name without a folder would otherwise give a result in "/".
+    const QString outputFolder =
+        options.outputFolder.isEmpty() ? QString() : absolutePath(options.outputFolder);
     for (const QString& argument : options.paths) {
-        // A name without a folder would otherwise give a result in "/".
-        const QString path = QFileInfo(argument).absoluteFilePath();
+        const QString path = absolutePath(argument);
         if (!FolderExists(path)) {
-            jobs.append(jobFor(path, options.outputFolder, {}));
+            jobs.append(jobFor(path, outputFolder, {}));
             continue;
         }
         FileList found;
-        AddFolderTree(found, window, path, pattern);
+        AddFolderTree(found, window, path, pattern, UndecodableNames::Keep);
         for (const QString& file : found.texts()) {
             const QString subFolder = subFolderOf(file, path);
-            if (options.keepTree && !options.outputFolder.isEmpty() && !subFolder.isEmpty()) {
-                const QString folder =
-                    CollapseBackslashes(options.outputFolder + separator() + subFolder);
+            if (options.keepTree && !outputFolder.isEmpty() && !subFolder.isEmpty()) {
+                const QString folder = CollapseBackslashes(outputFolder + separator() + subFolder);
                 jobs.append(jobFor(file, folder, folder));
             } else {
-                jobs.append(jobFor(file, options.outputFolder, {}));
+                jobs.append(jobFor(file, outputFolder, {}));
             }
         }
     }
+    // Named in a list: taken as files, never scanned.
+    for (const QString& listed : options.listedFiles)
+        jobs.append(jobFor(absolutePath(listed), outputFolder, {}));
 
     // No result may replace a file of the batch or the result of an earlier
     // file; such a file is not converted.

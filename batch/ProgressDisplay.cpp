@@ -57,7 +57,7 @@ void ProgressDisplay::show(const ProgressSnapshot& snapshot)
     if (!onTerminal())
         return;
     // One column is kept free so that the line never wraps.
-    const QString line = lineFor(snapshot).left(terminalColumns(m_terminalFd) - 1);
+    const QString line = printablePath(lineFor(snapshot)).left(terminalColumns(m_terminalFd) - 1);
     write("\r\033[K" + line.toUtf8());
     m_drawn = true;
 }
@@ -79,7 +79,7 @@ void ProgressDisplay::fileFinished(const BatchJob& job, int done, int total)
         line = count + QStringLiteral("Not converted: %1: %2").arg(job.input, job.reason);
         break;
     }
-    std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout);
+    std::fputs((printablePath(line) + QLatin1Char('\n')).toUtf8().constData(), stdout);
     std::fflush(stdout);
 }
 

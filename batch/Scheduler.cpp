@@ -1,11 +1,11 @@
 #include "batch/Scheduler.h"
 
 #include "batch/Ac3Header.h"
+#include "batch/MakeFolder.h"
 #include "engine/ConversionRules.h"
 #include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 
-#include <QDir>
 #include <algorithm>
 #include <poll.h>
 
@@ -65,12 +65,12 @@ bool Scheduler::run()
         // so that it can start as soon as one is free. A file the run will
         // refuse is never probed: the probe would wait forever on a FIFO or
         // read a device without end.
-        if (m_next < count && m_next != m_probedAhead && m_setup.rateFor) {
+        if (m_next < count && m_next != m_probedAhead && m_setup.findRate) {
             BatchJob& next = m_jobs[m_next];
             if (next.state == BatchJob::State::Pending && next.rateToken.isEmpty() &&
                 refusalReason(next.input, next.output).isEmpty()) {
                 m_probedAhead = m_next;
-                next.rateToken = m_setup.rateFor(next.input);
+                m_setup.findRate(next);
                 continue;
             }
         }
@@ -95,10 +95,13 @@ bool Scheduler::conflictsWithRunning(const BatchJob& job) const
 void Scheduler::start(int index)
 {
     BatchJob& job = m_jobs[index];
-    if (!job.folderToMake.isEmpty() && !QDir().mkpath(job.folderToMake)) {
-        endJob(job, BatchJob::State::NotConverted,
-               QStringLiteral("The folder \"%1\" could not be made.").arg(job.folderToMake));
-        return;
+    if (!job.folderToMake.isEmpty()) {
+        const QString problem = makeFolderPath(job.folderToMake);
+        if (!problem.isEmpty()) {
+            endJob(job, BatchJob::State::NotConverted,
+                   QStringLiteral("The folder %1.").arg(problem));
+            return;
+        }
     }
     QString refusal = outputFolderRefusal(job.output);
     if (refusal.isEmpty())
@@ -108,8 +111,8 @@ void Scheduler::start(int index)
         return;
     }
     DeleteFileQuietly(job.output);
-    if (job.rateToken.isEmpty() && m_setup.rateFor)
-        job.rateToken = m_setup.rateFor(job.input);
+    if (job.rateToken.isEmpty() && m_setup.findRate)
+        m_setup.findRate(job);
 
     auto running = std::make_unique<Running>();
     running->index = index;

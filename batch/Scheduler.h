@@ -24,8 +24,8 @@ public:
         int jobs = 1;
         // Starts one file's conversion (the ffmpeg program, or a worker).
         JobStarter startRun;
-        // The rate token for an input whose job has none yet.
-        std::function<QString(const QString& input)> rateFor;
+        // Sets the rate token of a job that has none yet.
+        std::function<void(BatchJob& job)> findRate;
         // A descriptor that becomes readable when a stop is asked, and the test.
         int stopFd = -1;
         std::function<bool()> stopRequested;

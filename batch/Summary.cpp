@@ -2,6 +2,7 @@
 
 #include "batch/ProgressEstimate.h"
 
+#include <QMap>
 #include <QStringList>
 #include <cmath>
 
@@ -17,23 +18,36 @@ double askedKbps(const QString& rateToken)
     return ok ? value : 0;
 }
 
-QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped)
+namespace {
+
+// "128k x 812, 256k x 150", by rate.
+QString ratesText(const QMap<int, int>& counts)
+{
+    QStringList parts;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        parts.append(QStringLiteral("%1k x %2").arg(it.key()).arg(it.value()));
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
+                    const QString& askedRate)
 {
     int converted = 0;
     int skipped = 0;
     int notStarted = 0;
     QStringList failures;
-    QStringList changedRates;
+    QMap<int, int> rateCounts; // the results' rates, each with how many have it
+    QStringList rateNotes;
     for (const BatchJob& job : jobs) {
+        if (!job.rateNote.isEmpty())
+            rateNotes.append(QStringLiteral("  %1: %2").arg(job.input, job.rateNote));
         switch (job.state) {
         case BatchJob::State::Converted: {
             ++converted;
-            const double asked = askedKbps(job.rateToken);
-            if (job.resultKbps > 0 && asked > 0 && std::abs(asked - job.resultKbps) > 1e-9)
-                changedRates.append(QStringLiteral("  %1: %2k (asked %3)")
-                                        .arg(job.output)
-                                        .arg(job.resultKbps)
-                                        .arg(job.rateToken));
+            if (job.resultKbps > 0)
+                ++rateCounts[job.resultKbps];
             break;
         }
         case BatchJob::State::Skipped:
@@ -62,10 +76,20 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped)
     }
     if (notStarted > 0)
         lines.append(QStringLiteral("Not started: %1").arg(notStarted));
-    if (!changedRates.isEmpty()) {
-        lines.append(QStringLiteral("Converted at another rate than asked (the AC3 encoder "
-                                    "allows only certain rates):"));
-        lines += changedRates;
+    if (askedRate.isEmpty()) {
+        if (!rateCounts.isEmpty())
+            lines.append(QStringLiteral("Rates: ") + ratesText(rateCounts));
+    } else if (rateCounts.size() > 1 ||
+               (rateCounts.size() == 1 &&
+                std::abs(askedKbps(askedRate) - rateCounts.firstKey()) > 1e-9)) {
+        const QString allowed = rateCounts.size() == 1
+                                    ? QString::number(rateCounts.firstKey()) + QLatin1Char('k')
+                                    : ratesText(rateCounts);
+        lines.append(QStringLiteral("Rate: asked %1; AC3 allows %2").arg(askedRate, allowed));
+    }
+    if (!rateNotes.isEmpty()) {
+        lines.append(QStringLiteral("Own rate not read, the fallback rate was asked:"));
+        lines += rateNotes;
     }
     lines.append(QStringLiteral("Time: %1 (%2 s)").arg(clockText(seconds)).arg(seconds, 0, 'f', 1));
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -7,9 +7,12 @@
 namespace plumark {
 
 // The closing report of a batch: how many files were converted, skipped and
-// not converted (each of the last named with its reason), results whose rate
-// differs from the one asked, and the time taken.
-QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped);
+// not converted (each of the last named with its reason), the results' rates
+// and the time taken. askedRate is the token of --bitrate, empty when each
+// input keeps its own rate: then one line counts the rates produced;
+// otherwise one line appears only when the encoder gave another rate.
+QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
+                    const QString& askedRate);
 
 // The number of kilobits per second a rate token asks for; 0 when unknown.
 double askedKbps(const QString& rateToken);

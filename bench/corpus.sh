@@ -1,7 +1,16 @@
-# Shared by the batch benchmarks (sourced): the generated corpus, the clock
-# and the converter command of one file as plumark runs it.
+# Shared by the batch benchmarks (sourced): finds the program in the build
+# folder $build, makes a private work folder $work (removed at the end) with a
+# private TEMP, and writes $files generated inputs of $seconds s each
+# (pink noise, AAC 128 kb/s, stereo) into "$work/in".
+plumark=$(cd "$build" && pwd)/plumark
+[ -x "$plumark" ] || { echo "no plumark in $build" >&2; exit 2; }
 
-# make_corpus FOLDER COUNT SECONDS: stereo AAC at 128 kb/s from seeded pink noise.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT INT TERM
+mkdir -p "$work/in" "$work/temp"
+export TEMP="$work/temp"
+
+# make_corpus FOLDER COUNT SECONDS: the generated inputs, also for further corpora.
 make_corpus() {
     mkdir -p "$1"
     i=1
@@ -13,7 +22,7 @@ make_corpus() {
     done
 }
 
-now() { date +%s.%N; }
+echo "Corpus: $files files of $seconds s (AAC 128 kb/s, stereo), $(nproc) cores"
+make_corpus "$work/in" "$files" "$seconds"
 
-# For "sh -c": converts the file $1 into the folder $OUT.
-convert_one='name=${1##*/}; ffmpeg -i "$1" -ab 192k -acodec ac3 "$OUT/${name%.*}.ac3" </dev/null 2>/dev/null'
+now() { date +%s.%N; }

@@ -13,14 +13,15 @@ set -eu
 
 build=${1:-build}
 rounds=${2:-5}
-plumark=$(cd "$build" && pwd)/plumark
+# The short inputs are the shared corpus in "$work/in"; the longer ones follow.
+files=24
+seconds=2
 . "$(dirname "$0")/corpus.sh"
-[ -x "$plumark" ] || { echo "no plumark in $build" >&2; exit 2; }
+make_corpus "$work/medium" 24 20
+make_corpus "$work/long" 8 240
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
-mkdir -p "$work/temp"
-export TEMP="$work/temp"
+# The converter command of one file, as plumark --engine ffmpeg runs it.
+convert_one='name=${1##*/}; ffmpeg -i "$1" -ab 192k -acodec ac3 "$OUT/${name%.*}.ac3" </dev/null 2>/dev/null'
 
 shell_loop() {
     for f in "$work/$corpus"/*.m4a; do
@@ -78,30 +79,26 @@ report() {
 
 # What two cores give at the moment, for reading the --jobs ratios.
 cores_now() {
-    awk -v loop="$(best "$work/short-loop.t")" -v x="$(best "$work/short-xargs2.t")" 'BEGIN {
+    awk -v loop="$(best "$work/in-loop.t")" -v x="$(best "$work/in-xargs2.t")" 'BEGIN {
         printf "For reference, xargs -P 2 was %.2fx as fast as one ffmpeg at a time (24 inputs of 2 s):\n", loop / x
         printf "what the two cores gave while other programs ran; the --jobs ratios cannot exceed it.\n"
     }'
 }
 
-echo "Generating the corpora..."
-make_corpus "$work/short" 24 2
-make_corpus "$work/medium" 24 20
-make_corpus "$work/long" 8 240
 echo "$(nproc) cores, $rounds rounds, best time of each variant:"
 
-for corpus in short medium long; do
+for corpus in in medium long; do
     r=1
     while [ "$r" -le "$rounds" ]; do
         timed xargs2 shell_xargs
         timed plumark2 plumark_jobs 2
         timed plumark1 plumark_jobs 1
-        [ "$corpus" = short ] && timed loop shell_loop
+        [ "$corpus" = in ] && timed loop shell_loop
         r=$((r + 1))
     done
 done
 
-corpus=short report "24 inputs of 2 s:" 6
+corpus=in report "24 inputs of 2 s:" 6
 corpus=medium report "24 inputs of 20 s:" 2
 corpus=long report "8 inputs of 4 minutes:" 1.1
 cores_now

@@ -3,6 +3,8 @@
 #include "engine/Paths.h"
 
 #include <QFileInfo>
+#include <climits>
+#include <cstdlib>
 #include <optional>
 #include <sys/stat.h>
 
@@ -18,15 +20,24 @@ std::optional<QPair<quint64, quint64>> fileIdOf(const QString& path)
     return QPair<quint64, quint64>(st.st_dev, st.st_ino);
 }
 
+// The path with every link resolved by the system, every byte of its names
+// kept; empty when it does not exist.
+QString resolvedPath(const QString& path)
+{
+    char buffer[PATH_MAX];
+    const char* real = ::realpath(nativePath(path).constData(), buffer);
+    return real ? pathFromNative(real) : QString();
+}
+
 } // namespace
 
 QString fileKey(const QString& path)
 {
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
+    const QString canonical = resolvedPath(path);
     if (!canonical.isEmpty())
         return canonical;
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    const QFileInfo info(path);
+    const QString folder = resolvedPath(info.absolutePath());
     return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
 }
 

@@ -10,9 +10,103 @@
 
 namespace plumark {
 
+namespace {
+
+constexpr char16_t RawByteBase = 0xDC00;
+
+// The length of the valid UTF-8 sequence at bytes[at], or 0 when there is none
+// (a stray or missing continuation byte, an overlong form, a surrogate or a
+// code point beyond U+10FFFF).
+qsizetype utf8SequenceAt(const QByteArray& bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(at);
+    qsizetype length = 0;
+    char32_t code = 0;
+    char32_t least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1F;
+        least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0F;
+        least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07;
+        least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size())
+        return 0;
+    for (qsizetype i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (byte(at + i) & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+bool isRawByte(const QString& text, qsizetype at)
+{
+    const char16_t c = text[at].unicode();
+    // The low half of a surrogate pair is a character's, not a byte's.
+    return c >= RawByteBase + 0x80 && c <= RawByteBase + 0xFF &&
+           (at == 0 || !text[at - 1].isHighSurrogate());
+}
+
 QByteArray nativePath(const QString& path)
 {
-    return QFile::encodeName(path);
+    QByteArray bytes;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (!isRawByte(path, i))
+            continue;
+        bytes += QStringView(path).mid(from, i - from).toUtf8();
+        bytes += char(path[i].unicode() - RawByteBase);
+        from = i + 1;
+    }
+    if (from == 0)
+        return QFile::encodeName(path);
+    return bytes + QStringView(path).mid(from).toUtf8();
+}
+
+QString pathFromNative(const QByteArray& bytes)
+{
+    if (QUtf8StringView(bytes).isValidUtf8())
+        return QString::fromUtf8(bytes);
+    QString text;
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            text += QLatin1Char(bytes[i++]);
+        } else if (const qsizetype length = utf8SequenceAt(bytes, i)) {
+            text += QString::fromUtf8(bytes.constData() + i, length);
+            i += length;
+        } else {
+            text += QChar(char16_t(RawByteBase + static_cast<unsigned char>(bytes[i++])));
+        }
+    }
+    return text;
+}
+
+QString printablePath(const QString& path)
+{
+    QString text;
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (isRawByte(path, i))
+            text += QStringLiteral("\\x") +
+                    QString::number(path[i].unicode() - RawByteBase, 16).toUpper();
+        else
+            text += path[i];
+    }
+    return text;
 }
 
 bool FileExists(const QString& path)

@@ -38,7 +38,18 @@ void ForceDeleteFile(const QString& path);
 // Removes the file if it can; never raises. Yields first.
 void DeleteFileQuietly(const QString& path, const std::function<void()>& yield = {});
 
+// File names are bytes; most are UTF-8, some (from old disks or archives) are
+// not. pathFromNative keeps every byte: each one that is not part of valid
+// UTF-8 becomes the lone low surrogate U+DC80..U+DCFF (U+DC00 plus the byte),
+// which no valid text holds, and nativePath turns it back into that byte.
+
 // The path as bytes for system calls.
 QByteArray nativePath(const QString& path);
+// The path as text, every byte kept.
+QString pathFromNative(const QByteArray& bytes);
+// One character of such a text that stands for a byte of no valid UTF-8.
+bool isRawByte(const QString& text, qsizetype at);
+// The path for display: each byte kept that way written as "\xE9".
+QString printablePath(const QString& path);
 
 } // namespace plumark

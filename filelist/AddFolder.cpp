@@ -4,8 +4,8 @@
 #include "filelist/FolderListing.h"
 #include "shell/ErrorReport.h"
 
-#include <QFile>
 #include <QSet>
+#include <QUtf8StringView>
 #include <cerrno>
 #include <climits>
 #include <sys/stat.h>
@@ -24,17 +24,23 @@ bool isUnlistable(int error)
 
 // The name-length limit of the folder test is the path limit here, which
 // no single name (at most NAME_MAX bytes) reaches; the whole path is tested
-// when the folder's own turn comes.
-bool acceptableName(const SubFolder& sub)
+// when the folder's own turn comes. A name whose bytes are no valid UTF-8 is
+// taken only when asked, and then judged by its other characters.
+bool acceptableName(const SubFolder& sub, UndecodableNames names)
 {
-    return QFile::encodeName(sub.name) == sub.nameBytes && !HasOddCharacters(sub.name) &&
-           sub.name != QLatin1String(".") && sub.name != QLatin1String("..");
+    if (names == UndecodableNames::Skip && !QUtf8StringView(sub.nameBytes).isValidUtf8())
+        return false;
+    QString name = sub.name;
+    for (qsizetype i = name.size() - 1; i >= 0; --i)
+        if (isRawByte(name, i))
+            name.remove(i, 1);
+    return !HasOddCharacters(name) && name != QLatin1String(".") && name != QLatin1String("..");
 }
 
 class Collector
 {
 public:
-    explicit Collector(Window& window) : m_window(window) {}
+    Collector(Window& window, UndecodableNames names) : m_window(window), m_names(names) {}
 
     // Remembers the folders a scan starts from, so that no link leads back
     // into them.
@@ -93,7 +99,7 @@ private:
         const int error = listSubFolders(d, subs);
         for (const SubFolder& sub : std::as_const(subs)) {
             m_window.yield();
-            if (!acceptableName(sub))
+            if (!acceptableName(sub, m_names))
                 continue;
             const FolderId id{sub.device, sub.inode};
             if (m_seen.contains(id))
@@ -105,6 +111,7 @@ private:
     }
 
     Window& m_window;
+    UndecodableNames m_names;
     QSet<FolderId> m_seen;
 };
 
@@ -117,20 +124,23 @@ QString BrowseForFolder(Window& window, const QString& title, const QString& ini
 
 void GetSubDirectories2016(QStringList& folders, bool recurse, Window& window)
 {
-    Collector collector(window);
+    Collector collector(window, UndecodableNames::Skip);
     collector.markStart(folders);
     collector.collect(folders, recurse);
 }
 
-void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern)
+void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern,
+                   UndecodableNames names)
 {
     QStringList folders{folder + QLatin1Char('/')};
-    GetSubDirectories2016(folders, true, window);
+    Collector collector(window, names);
+    collector.markStart(folders);
+    collector.collect(folders, true);
     for (QString entry : std::as_const(folders)) {
         entry.chop(1);
         const QString prefix = entry + QLatin1Char('/');
         // Every listed file has passed the open test just now.
-        for (const ListedFile& file : listFiles(entry, pattern)) {
+        for (const ListedFile& file : listFiles(entry, pattern, names)) {
             if (file.name.startsWith(QLatin1Char('~')) || file.hiddenRegular)
                 continue;
             AddPathToList(list, CollapseBackslashes(prefix + file.name));

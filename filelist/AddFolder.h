@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filelist/FileList.h"
+#include "filelist/FolderListing.h"
 #include "shell/Window.h"
 
 #include <QString>
@@ -14,7 +15,10 @@ QString BrowseForFolder(Window& window, const QString& title, const QString& ini
 // Appends every acceptable file of folder and of all its acceptable
 // sub-folders, folder by folder in breadth-first order, through
 // CollapseBackslashes. pattern is a wildcard such as "*.m4a" or "*.*".
-void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern);
+// names says whether files and folders whose names are no valid text are
+// taken (the batch) or left out (the window).
+void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern,
+                   UndecodableNames names = UndecodableNames::Skip);
 
 // Extends folders (paths ending in a separator) in place with every acceptable
 // descendant, breadth first. Guarded: failures are reported through window.
@@ -29,7 +33,8 @@ QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
 bool FileCanBeOpened(const QString& path);
 
 // A character below 32, from 127 to 159, or "?". (A name whose bytes are
-// not valid in the file-name encoding is refused by the scan itself.)
+// not valid in the file-name encoding is refused by the scan itself, unless
+// the batch asks for such names.)
 bool HasOddCharacters(const QString& name);
 
 } // namespace plumark

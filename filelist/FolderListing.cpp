@@ -3,7 +3,7 @@
 #include "engine/Paths.h"
 #include "filelist/AddFolder.h"
 
-#include <QFile>
+#include <QUtf8StringView>
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -86,14 +86,13 @@ bool opensAsRegular(int dirFd, const char* name, bool listedRegular)
     return regular;
 }
 
-// The name as text, or empty when its bytes do not come back from the text
-// (not valid in the file-name encoding), so no path could name the entry.
-QString decodedName(const char* raw)
+// The name as text, or empty when its bytes are no valid UTF-8 and such names
+// are left out.
+QString decodedName(const char* raw, UndecodableNames names)
 {
-    QString name = QFile::decodeName(raw);
-    if (name.contains(QChar::ReplacementCharacter) && QFile::encodeName(name) != raw)
+    if (names == UndecodableNames::Skip && !QUtf8StringView(raw).isValidUtf8())
         return {};
-    return name;
+    return pathFromNative(raw);
 }
 
 bool sameLetter(QChar a, QChar b)
@@ -137,7 +136,7 @@ bool listsBefore(const QString& a, const QString& b)
     return order != 0 ? order < 0 : a < b;
 }
 
-QList<ListedFile> listFiles(const QString& folder, const QString& pattern)
+QList<ListedFile> listFiles(const QString& folder, const QString& pattern, UndecodableNames names)
 {
     QList<ListedFile> files;
     Listing listing(folder);
@@ -147,7 +146,7 @@ QList<ListedFile> listFiles(const QString& folder, const QString& pattern)
         const char* raw = entry->d_name;
         if (type == DT_DIR || isSpecialType(type) || isDotEntry(raw))
             continue;
-        const QString name = decodedName(raw);
+        const QString name = decodedName(raw, names);
         if (name.isEmpty() || (!everything && !matchesPattern(name, pattern)))
             continue;
         bool link = type == DT_LNK;
@@ -183,8 +182,7 @@ int listSubFolders(const QString& folder, QList<SubFolder>& subs)
         const int flags = type == DT_DIR ? AT_SYMLINK_NOFOLLOW : 0;
         if (::fstatat(listing.fd(), raw, &st, flags) != 0 || !S_ISDIR(st.st_mode))
             continue;
-        subs.append(
-            {QFile::decodeName(raw), QByteArray(raw), quint64(st.st_dev), quint64(st.st_ino)});
+        subs.append({pathFromNative(raw), QByteArray(raw), quint64(st.st_dev), quint64(st.st_ino)});
     }
     std::sort(subs.begin() + first, subs.end(),
               [](const SubFolder& a, const SubFolder& b) { return listsBefore(a.name, b.name); });

@@ -27,11 +27,12 @@ QStringList canonicalArguments(const BatchOptions& options)
         arguments << QStringLiteral("--bitrate") << options.rateToken;
     if (!options.outputFolder.isEmpty())
         arguments << QStringLiteral("--output-dir=") + options.outputFolder;
-    const std::pair<bool, const char*> flags[] = {{options.keepTree, "--keep-tree"},
-                                                  {options.skipExisting, "--skip-existing"},
-                                                  {options.dryRun, "--dry-run"},
-                                                  {options.help, "--help"},
-                                                  {options.version, "--version"}};
+    if (!options.filesFrom.isEmpty())
+        arguments << QStringLiteral("--files-from") << options.filesFrom;
+    const std::pair<bool, const char*> flags[] = {
+        {options.keepTree, "--keep-tree"}, {options.skipExisting, "--skip-existing"},
+        {options.dryRun, "--dry-run"},     {options.nullSeparated, "--null"},
+        {options.help, "--help"},          {options.version, "--version"}};
     for (const auto& [on, name] : flags)
         if (on)
             arguments << QString::fromLatin1(name);
@@ -61,7 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(isRateToken(options.fallbackToken), "a fallback rate token", options.fallbackToken);
     require(!options.extension.isEmpty() && !options.extension.contains(QLatin1Char('/')),
             "an extension is one name", options.extension);
-    require(!options.paths.isEmpty() || options.help || options.version, "something to convert");
+    require(!options.paths.isEmpty() || !options.filesFrom.isEmpty() || options.help ||
+                options.version,
+            "something to convert");
+    require(!options.nullSeparated || !options.filesFrom.isEmpty(), "--null only with a list");
 
     // The paths are arguments of the list, in their order.
     qsizetype at = 0;
@@ -80,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 back.fallbackToken == options.fallbackToken &&
                 back.outputFolder == options.outputFolder && back.jobs == options.jobs &&
                 back.keepTree == options.keepTree && back.skipExisting == options.skipExisting &&
-                back.dryRun == options.dryRun && back.help == options.help &&
+                back.dryRun == options.dryRun && back.filesFrom == options.filesFrom &&
+                back.nullSeparated == options.nullSeparated && back.help == options.help &&
                 back.version == options.version,
             "the options read back from their canonical form",
             canonicalArguments(options).join(QLatin1Char('|')));

@@ -1,5 +1,6 @@
 // Whatever the paths and rate hold, the child's argument vector carries each
-// unchanged in its place and the shown text is the documented concatenation.
+// unchanged in its place (down to the bytes of a name that is no valid text)
+// and the shown text is the documented concatenation.
 #include "engine/CommandLine.h"
 #include "engine/Paths.h"
 #include "fuzz/FuzzInput.h"
@@ -35,6 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The bytes handed to the system are the path's own file-name encoding.
     require(nativePath(command.argv[2]) == QFile::encodeName(input),
             "the input reaches the child in its file-name encoding");
+    // A name read from the system, valid UTF-8 or not, reaches the child as
+    // the same bytes.
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString named = pathFromNative(bytes);
+    require(nativePath(converterCommand(converter, named, rate, output).argv[2]) == bytes,
+            "a name's bytes reach the child unchanged", printablePath(named));
 
     const CommandLine probe = probeCommand(converter, input);
     require(probe.argv == QStringList{converter, input}, "the probe gets the input alone");

@@ -19,11 +19,13 @@ struct BatchResult
 // Runs the built program with "convert" and the arguments. extraEnvironment
 // holds "NAME=value" entries added to this process's environment. whileRunning,
 // when given, is called with the started process before the run is awaited.
-// An empty working directory is this process's own.
+// An empty working directory is this process's own. standardInput is what
+// the program reads on its standard input.
 inline BatchResult runConvert(const QStringList& arguments,
                               const QStringList& extraEnvironment = {},
                               const std::function<void(QProcess&)>& whileRunning = {},
-                              const QString& workingDirectory = {})
+                              const QString& workingDirectory = {},
+                              const QByteArray& standardInput = {})
 {
     QProcess process;
     process.setWorkingDirectory(workingDirectory);
@@ -34,9 +36,14 @@ inline BatchResult runConvert(const QStringList& arguments,
     process.setProcessEnvironment(environment);
     process.setProgram(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"));
     process.setArguments(QStringList{QStringLiteral("convert")} + arguments);
-    process.setStandardInputFile(QProcess::nullDevice());
+    if (standardInput.isEmpty())
+        process.setStandardInputFile(QProcess::nullDevice());
     process.start();
     process.waitForStarted();
+    if (!standardInput.isEmpty()) {
+        process.write(standardInput);
+        process.closeWriteChannel();
+    }
     if (whileRunning)
         whileRunning(process);
     process.waitForFinished(120000);

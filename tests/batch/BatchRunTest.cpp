@@ -12,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace plumark {
 namespace {
@@ -301,24 +304,210 @@ TEST(BatchRun, RatesFollowTheInputOrAreSnappedAndSaidSo)
 
     test::makeM4a(dir.filePath(QStringLiteral("more/loud.m4a")), 1.0, 160);
     test::makeM4a(dir.filePath(QStringLiteral("more/quiet.m4a")), 1.0, 64);
+    test::makeM4a(dir.filePath(QStringLiteral("more/quiet too.m4a")), 1.0, 64);
 
     // Without --bitrate the probe reads each input's own rate, also for the
     // files whose rate is found while another converts; results go beside
-    // their sources.
+    // their sources. One line counts the rates made, none names a file.
     const test::BatchResult own = test::runConvert({QStringLiteral("--jobs"), QStringLiteral("1"),
                                                     input, dir.filePath(QStringLiteral("more"))});
     EXPECT_EQ(own.exitCode, 0) << own.out.toStdString() << own.err.toStdString();
     EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, 96000);
     EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("more/loud.ac3"))).bitRate, 160000);
     EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("more/quiet.ac3"))).bitRate, 64000);
+    EXPECT_TRUE(own.out.contains(QStringLiteral("\nRates: 64k x 2, 96k x 1, 160k x 1\n")))
+        << own.out.toStdString();
+    EXPECT_EQ(own.out.count(QStringLiteral("Rate")), 1) << own.out.toStdString();
 
-    const test::BatchResult snapped =
-        test::runConvert({QStringLiteral("--bitrate"), QStringLiteral("144 kbps"), input});
-    EXPECT_EQ(snapped.exitCode, 0);
-    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, 128000);
-    EXPECT_TRUE(snapped.out.contains(dir.filePath(QStringLiteral("song.ac3")) +
-                                     QStringLiteral(": 128k (asked 144k)")))
-        << snapped.out.toStdString();
+    const struct
+    {
+        const char* asked;
+        int made;
+        const char* line; // empty when the rate was kept
+    } cases[] = {{"144 kbps", 128000, "\nRate: asked 144k; AC3 allows 128k\n"},
+                 {"192", 192000, ""}};
+    for (const auto& c : cases) {
+        const test::BatchResult constant =
+            test::runConvert({QStringLiteral("--bitrate"), QLatin1String(c.asked), input,
+                              dir.filePath(QStringLiteral("more"))});
+        EXPECT_EQ(constant.exitCode, 0);
+        EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, c.made);
+        EXPECT_EQ(constant.out.count(QStringLiteral("Rate")), *c.line ? 1 : 0)
+            << constant.out.toStdString();
+        EXPECT_TRUE(constant.out.contains(QLatin1String(c.line))) << constant.out.toStdString();
+    }
+}
+
+// A probe that fails on every file: each is converted at the fallback rate
+// and named with the reason.
+TEST(BatchRun, FilesWhoseRateProbeFailedAreNamed)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("song.m4a"));
+    test::makeM4a(input, 1.0, 160);
+    const QString probe =
+        test::writeScript(dir.filePath(QStringLiteral("exiftool")), QStringLiteral("exit 3"));
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--fallback"), QStringLiteral("96"), input},
+                         {QStringLiteral("PLUMARK_EXIFTOOL=") + probe});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("song.ac3"))).bitRate, 96000);
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Own rate not read, the fallback rate was "
+                                                   "asked:\n  ") +
+                                    input +
+                                    QStringLiteral(": the rate probe ended while reading this "
+                                                   "file (exit code 3)\n")))
+        << result.out.toStdString();
+}
+
+// A batch that is killed while it converts leaves no probe behind, waiting
+// for requests. (With one file the probe is idle by then.)
+TEST(BatchRun, KilledBatchLeavesNoProbe)
+{
+    QTemporaryDir dir;
+    test::makeM4a(dir.filePath(QStringLiteral("in/a.m4a")));
+    const QString pidFile = dir.filePath(QStringLiteral("probe.pid"));
+    const QString started = dir.filePath(QStringLiteral("converting"));
+    const QString probe =
+        test::writeScript(dir.filePath(QStringLiteral("exiftool")),
+                          QStringLiteral("echo $$ > '%1'\nexec exiftool \"$@\"").arg(pidFile));
+    const QString slow = test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
+                                           QStringLiteral("touch '%1'\nexec sleep 2").arg(started));
+    test::runConvert(
+        {QStringLiteral("--jobs"), QStringLiteral("1"), dir.filePath("in")},
+        {QStringLiteral("PLUMARK_EXIFTOOL=") + probe, QStringLiteral("PLUMARK_FFMPEG=") + slow},
+        [&](QProcess& process) {
+            for (int i = 0; i < 200 && !QFileInfo::exists(started); ++i)
+                QThread::msleep(50);
+            ::kill(pid_t(process.processId()), SIGKILL);
+        });
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray pid = file.readAll().trimmed();
+    // Gone, or ended and waiting only to be reaped.
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
+        gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+        if (!gone)
+            QThread::msleep(20);
+    }
+    EXPECT_TRUE(gone) << pid.toStdString();
+    if (!gone)
+        ::kill(pid_t(pid.toInt()), SIGKILL);
+}
+
+// The output folder is made with its parents, also for the mirrored tree.
+TEST(BatchRun, MissingOutputFolderIsMade)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    test::makeM4a(in + QStringLiteral("/a.m4a"));
+    test::makeM4a(in + QStringLiteral("/sub/b.m4a"));
+    for (const bool keepTree : {false, true}) {
+        const QString out =
+            dir.filePath(keepTree ? QStringLiteral("new/tree") : QStringLiteral("new/flat"));
+        QStringList arguments{QStringLiteral("--bitrate"), QStringLiteral("96"),
+                              QStringLiteral("--output-dir"), out, in};
+        if (keepTree)
+            arguments.prepend(QStringLiteral("--keep-tree"));
+        const test::BatchResult result = test::runConvert(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(filesUnder(out).keys(),
+                  keepTree ? QStringList({QStringLiteral("a.ac3"), QStringLiteral("sub/b.ac3")})
+                           : QStringList({QStringLiteral("a.ac3"), QStringLiteral("b.ac3")}));
+    }
+}
+
+// What "find -print0" hands over is converted, exactly that; the names in a
+// list are files even when one is a folder.
+TEST(BatchRun, FilesFromConvertsExactlyTheListedFiles)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    makeCorpus(in, false);
+    QDir().mkpath(in + QStringLiteral("/folder.m4a"));
+    QProcess find;
+    find.start(QStringLiteral("find"),
+               {in, QStringLiteral("-name"), QStringLiteral("*.m4a"), QStringLiteral("-not"),
+                QStringLiteral("-path"), QStringLiteral("*/deeper/*"), QStringLiteral("-print0")});
+    ASSERT_TRUE(find.waitForFinished());
+    const QByteArray listed = find.readAllStandardOutput();
+    ASSERT_EQ(listed.count('\0'), 5);
+
+    const QString out = dir.filePath(QStringLiteral("out"));
+    const test::BatchResult piped = test::runConvert(
+        {QStringLiteral("--bitrate"), QStringLiteral("96"), QStringLiteral("--keep-tree"),
+         QStringLiteral("--output-dir"), out, QStringLiteral("--files-from"), QStringLiteral("-"),
+         QStringLiteral("-0")},
+        {}, {}, {}, listed);
+    EXPECT_EQ(piped.exitCode, 1) << piped.out.toStdString();
+    EXPECT_EQ(filesUnder(out).keys(), QStringList({QStringLiteral("a.ac3"), QStringLiteral("b.ac3"),
+                                                   QStringLiteral("it's \"odd\" $name `x`.ac3")}));
+    // Of "a.m4a" and "sub/a.m4a", the one listed later would replace the
+    // other's result.
+    EXPECT_TRUE(piped.out.contains(QStringLiteral("Converted: 3 of 5"))) << piped.out.toStdString();
+    EXPECT_TRUE(piped.out.contains(in + QStringLiteral("/folder.m4a: This is a folder")));
+    EXPECT_EQ(piped.out.count(QStringLiteral("/a.m4a: The result would replace the result of")), 2);
+
+    // One name a line, from a file, relative to the working folder.
+    test::writeFile(dir.filePath(QStringLiteral("list")), "in/a.m4a\n\nin/sub/deeper/c d.m4a\n");
+    const test::BatchResult lines = test::runConvert(
+        {QStringLiteral("--bitrate"), QStringLiteral("96"), QStringLiteral("--output-dir"),
+         QStringLiteral("lined"), QStringLiteral("--files-from"), QStringLiteral("list")},
+        {}, {}, dir.path());
+    EXPECT_EQ(lines.exitCode, 0) << lines.out.toStdString() << lines.err.toStdString();
+    EXPECT_EQ(filesUnder(dir.filePath(QStringLiteral("lined"))).keys(),
+              QStringList({QStringLiteral("a.ac3"), QStringLiteral("c d.ac3")}));
+}
+
+// Names from an old disk, in Latin-1: the bytes of each name reach the
+// converter and the result's name unchanged, through a folder scan, a file
+// argument and a list; the summary shows the odd bytes escaped.
+TEST(BatchRun, NamesThatAreNoValidTextAreConverted)
+{
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    const QByteArray in = root + "/in";
+    test::makeM4a(dir.filePath(QStringLiteral("in/plain.m4a")));
+    ASSERT_EQ(::mkdir((in + "/caf\xe9").constData(), 0700), 0);
+    ASSERT_EQ(
+        ::rename((in + "/plain.m4a").constData(), (in + "/caf\xe9/d\xe9j\xe0.m4a").constData()), 0);
+    test::makeM4a(dir.filePath(QStringLiteral("single.m4a")));
+    ASSERT_EQ(::rename((root + "/single.m4a").constData(), (root + "/\xc0 part.m4a").constData()),
+              0);
+    test::writeFile(dir.filePath(QStringLiteral("list")), root + "/\xc0 part.m4a\n");
+
+    // Only a shell hands the program an argument that is no valid text.
+    const QString runner = test::writeScript(
+        dir.filePath(QStringLiteral("run")),
+        QStringLiteral("exec '%1' convert --bitrate 96 --keep-tree --output-dir out/$1 in "
+                       "\"$(printf '\\300 part.m4a')\"")
+            .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark")));
+    QProcess shell;
+    shell.setWorkingDirectory(dir.path());
+    shell.start(runner, {QStringLiteral("args")});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    const QString shown = QString::fromUtf8(shell.readAllStandardOutput());
+    EXPECT_EQ(shell.exitCode(), 0) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("caf\\xE9/d\\xE9j\\xE0.ac3"))) << shown.toStdString();
+
+    const test::BatchResult listed = test::runConvert(
+        {QStringLiteral("--bitrate"), QStringLiteral("96"), QStringLiteral("--output-dir"),
+         QStringLiteral("out/list"), QStringLiteral("--files-from"), QStringLiteral("list")},
+        {}, {}, dir.path());
+    EXPECT_EQ(listed.exitCode, 0) << listed.out.toStdString();
+
+    for (const QByteArray& result :
+         {QByteArray("/out/args/caf\xe9/d\xe9j\xe0.ac3"), QByteArray("/out/args/\xc0 part.ac3"),
+          QByteArray("/out/list/\xc0 part.ac3")}) {
+        const int fd = ::open((root + result).constData(), O_RDONLY);
+        EXPECT_GE(fd, 0) << result.toStdString();
+        unsigned char sync[2] = {};
+        EXPECT_EQ(::read(fd, sync, 2), 2);
+        EXPECT_TRUE(sync[0] == 0x0B && sync[1] == 0x77) << result.toStdString();
+        ::close(fd);
+    }
 }
 
 TEST(BatchRun, ANameHoldingARateTagConvertsAtTheInputsOwnRate)

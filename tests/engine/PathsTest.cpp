@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -127,4 +129,36 @@ TEST(DeleteFileQuietly, RemovesReadOnlyFilesAndIgnoresMissingOnes)
     EXPECT_NO_THROW(DeleteFileQuietly(missing, [&] { ++yields; }));
     EXPECT_NO_THROW(DeleteFileQuietly(QString()));
     EXPECT_EQ(yields, 2);
+}
+
+// Names are bytes: each one comes back from its text unchanged, and the bytes
+// of no valid UTF-8 are shown escaped.
+TEST(NativeNames, EveryByteComesBack)
+{
+    const struct
+    {
+        QByteArray bytes;
+        const char* shown;
+    } cases[] = {
+        {"/music/song.m4a", "/music/song.m4a"},
+        {"/caf\xc3\xa9/\xf0\x9f\x8e\xb5.m4a", "/caf\xc3\xa9/\xf0\x9f\x8e\xb5.m4a"},
+        {"/caf\xe9.m4a", "/caf\\xE9.m4a"},
+        {"\xff\xfe", "\\xFF\\xFE"},
+        {"cut \xc3", "cut \\xC3"},                         // a sequence cut short
+        {"\xc0\xaf", "\\xC0\\xAF"},                        // an overlong "/"
+        {"\xed\xb2\x80", "\\xED\\xB2\\x80"},               // an encoded surrogate
+        {"\xf0\x90\x82\x80\x80", "\xf0\x90\x82\x80\\x80"}, // a pair, then a stray byte
+        {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},      // beyond U+10FFFF
+    };
+    for (const auto& c : cases) {
+        const QString text = pathFromNative(c.bytes);
+        EXPECT_EQ(nativePath(text), c.bytes) << c.shown;
+        EXPECT_EQ(printablePath(text), QString::fromUtf8(c.shown)) << c.shown;
+    }
+    QTemporaryDir dir;
+    const QString odd = pathFromNative(QFile::encodeName(dir.path()) + "/caf\xe9.m4a");
+    ::close(::open(nativePath(odd).constData(), O_CREAT | O_WRONLY, 0600));
+    // The lossy reading of the same name names no file.
+    EXPECT_FALSE(FileExists(QFile::decodeName(QFile::encodeName(dir.path()) + "/caf\xe9.m4a")));
+    EXPECT_TRUE(FileExists(odd));
 }

@@ -1,5 +1,6 @@
 #include "filelist/AddFolder.h"
 #include "Tree.h"
+#include "engine/Paths.h"
 #include "engine/QStringPrinter.h"
 #include "filelist/FolderListing.h"
 #include "shell/ErrorReport.h"
@@ -149,6 +150,19 @@ TEST(Scan, SkipsFifosDevicesAndOddFolderNames)
     EXPECT_EQ(scan(tree.root(), "*.*"),
               tree.paths({"ok.m4a", longest, replacement, "Ωμέγα/o.m4a"}));
     EXPECT_TRUE(scan(tree.path("pipe.m4a"), "*.*").isEmpty());
+
+    // The batch takes the names that are no valid text, each keeping its
+    // bytes, and still leaves out the other odd folder names.
+    FileList list;
+    FakeWindow window;
+    AddFolderTree(list, window, tree.root(), "*.*", UndecodableNames::Keep);
+    QList<QByteArray> taken;
+    for (const QString& path : list.texts())
+        taken.append(nativePath(path));
+    EXPECT_EQ(taken,
+              QList<QByteArray>({badFile, tree.path("ok.m4a").toUtf8(), badFolder + "/x.m4a",
+                                 tree.path(longest).toUtf8(), tree.path(replacement).toUtf8(),
+                                 tree.path("Ωμέγα/o.m4a").toUtf8()}));
 }
 
 TEST(Scan, GetFilesInFolderTakesHiddenFilesButNoFolders)

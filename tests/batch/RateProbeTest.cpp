@@ -1,0 +1,105 @@
+#include "batch/RateProbe.h"
+#include "engine/Paths.h"
+#include "support/Media.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace plumark {
+namespace {
+
+// The probe's starts, one line each, as a wrapper script logs them.
+int startsIn(const QString& log)
+{
+    QFile file(log);
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : 0;
+}
+
+// One probe reads every file's own rate, also for names that are no valid
+// text or hold a line break.
+TEST(RateProbe, OneProbeReadsEveryInput)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("starts"));
+    const QString probe =
+        test::writeScript(dir.filePath(QStringLiteral("exiftool")),
+                          QStringLiteral("echo start >> '%1'\nexec exiftool \"$@\"").arg(log));
+    const QString odd = pathFromNative(QFile::encodeName(dir.path()) + "/caf\xe9.m4a");
+    const QString broken = dir.filePath(QStringLiteral("two\nlines.m4a"));
+    test::makeM4a(dir.filePath(QStringLiteral("plain.m4a")), 1.0, 160);
+    test::makeM4a(dir.filePath(QStringLiteral("low.m4a")), 1.0, 64);
+    QFile::copy(dir.filePath(QStringLiteral("low.m4a")), broken);
+    ASSERT_EQ(::rename(QFile::encodeName(dir.filePath(QStringLiteral("plain.m4a"))).constData(),
+                       nativePath(odd).constData()),
+              0);
+    test::writeFile(dir.filePath(QStringLiteral("notes.m4a")), "no audio");
+
+    const struct
+    {
+        QString input;
+        double kbps; // 0: none found, the fallback
+    } cases[] = {{odd, 160},
+                 {dir.filePath(QStringLiteral("low.m4a")), 64},
+                 {dir.filePath(QStringLiteral("notes.m4a")), 0},
+                 {broken, 64},
+                 {dir.filePath(QStringLiteral("missing.m4a")), 0}};
+    RateProbe rates(probe, QStringLiteral("96k"));
+    for (const auto& c : cases) {
+        const RateProbe::Result found = rates.rateFor(c.input);
+        EXPECT_TRUE(found.note.isEmpty()) << found.note.toStdString();
+        if (c.kbps == 0) {
+            EXPECT_EQ(found.token, QStringLiteral("96k"));
+        } else {
+            ASSERT_TRUE(found.token.endsWith(QLatin1Char('k')));
+            EXPECT_NEAR(found.token.chopped(1).toDouble(), c.kbps, c.kbps * 0.2);
+        }
+    }
+    // The name with a line break needs a probe of its own.
+    EXPECT_EQ(startsIn(log), 2);
+}
+
+// A probe that hangs or ends on a file is replaced; that file gets the
+// fallback and a note, the next one its own rate.
+TEST(RateProbe, HangingOrEndingProbeIsStartedAgain)
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("starts"));
+    const QString probe = test::writeScript(
+        dir.filePath(QStringLiteral("exiftool")),
+        QStringLiteral("echo start >> '%1'\n"
+                       "while read -r line; do\n"
+                       "  case \"$line\" in\n"
+                       "  -execute*)\n"
+                       "    case \"$file\" in\n"
+                       "    *hang*) exec sleep 60 ;;\n"
+                       "    *die*) exit 3 ;;\n"
+                       "    esac\n"
+                       "    exiftool \"$file\"; echo \"{ready${line#-execute}}\" ;;\n"
+                       "  *) file=$line ;;\n"
+                       "  esac\n"
+                       "done")
+            .arg(log));
+    const QString good = dir.filePath(QStringLiteral("good.m4a"));
+    test::makeM4a(good, 1.0, 64);
+
+    RateProbe rates(probe, QStringLiteral("96k"), 1000);
+    const struct
+    {
+        const char* name;
+        const char* note; // empty for the input's own rate
+    } cases[] = {{"hang.m4a", "no answer within 1 s"},
+                 {"good.m4a", ""},
+                 {"die.m4a", "ended while reading this file (exit code 3)"},
+                 {"good.m4a", ""}};
+    for (const auto& c : cases) {
+        const RateProbe::Result found = rates.rateFor(dir.filePath(QString::fromUtf8(c.name)));
+        EXPECT_TRUE(found.note.contains(QLatin1String(c.note))) << found.note.toStdString();
+        EXPECT_EQ(found.note.isEmpty(), !*c.note) << c.name;
+        EXPECT_EQ(found.token == QStringLiteral("96k"), *c.note != 0) << c.name;
+    }
+    EXPECT_EQ(startsIn(log), 3);
+}
+
+} // namespace
+} // namespace plumark
