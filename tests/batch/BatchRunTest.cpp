@@ -374,7 +374,8 @@ TEST(BatchRun, KilledBatchLeavesNoProbe)
     const QString slow = test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
                                            QStringLiteral("touch '%1'\nexec sleep 2").arg(started));
     test::runConvert(
-        {QStringLiteral("--jobs"), QStringLiteral("1"), dir.filePath("in")},
+        {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+         QStringLiteral("1"), dir.filePath("in")},
         {QStringLiteral("PLUMARK_EXIFTOOL=") + probe, QStringLiteral("PLUMARK_FFMPEG=") + slow},
         [&](QProcess& process) {
             for (int i = 0; i < 200 && !QFileInfo::exists(started); ++i)

@@ -3,7 +3,7 @@
 // inputs of every rate, channel count and codec a user brings, at a constant
 // rate and at the input's own rate as the probe reads it.
 #include "Corpus.h"
-#include "batch/InputRate.h"
+#include "batch/RateProbe.h"
 #include "engine/Tools.h"
 #include "transcode/Ac3Engine.h"
 
@@ -152,7 +152,7 @@ TEST_P(ByteIdentity, SameBytesAsTheFfmpegProgram)
         return;
 
     const QString sameRate =
-        inputRateToken(LoadResource(ProbeResource), input, QStringLiteral("192k"));
+        RateProbe(LoadResource(ProbeResource), QStringLiteral("192k")).rateFor(input).token;
     for (const QString& rate : {QStringLiteral("192k"), sameRate}) {
         SCOPED_TRACE(rate.toStdString());
         const QString expected = folder.filePath(QStringLiteral("ffmpeg-%1.ac3").arg(rate));
