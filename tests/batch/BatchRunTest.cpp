@@ -652,6 +652,61 @@ TEST(BatchRun, StopOfTheWorkersLeavesNoPartialResult)
     }
 }
 
+// The workers of the batch process with this id.
+QList<pid_t> workersOf(pid_t batch)
+{
+    QList<pid_t> workers;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        QFile command(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly) || !command.open(QIODevice::ReadOnly))
+            continue;
+        // The parent's id is the second field after the name in parentheses.
+        const QList<QByteArray> fields = stat.readAll().split(')').constLast().split(' ');
+        if (fields.size() > 2 && fields[2].toInt() == batch &&
+            command.readAll().contains("engine-worker"))
+            workers.append(pid_t(entry.toInt()));
+    }
+    return workers;
+}
+
+// A batch killed outright cannot stop its workers: they end on their own and
+// take their partial results with them.
+TEST(BatchRun, KilledBatchLeavesNoWorkerAndNoPartialResult)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(in);
+    QDir().mkpath(out);
+    makeLongInput(in + QStringLiteral("/1.m4a"));
+    QFile::copy(in + QStringLiteral("/1.m4a"), in + QStringLiteral("/2.m4a"));
+
+    QList<pid_t> workers;
+    test::runConvert({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+                      QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+                     {}, [&](QProcess& process) {
+                         for (int i = 0; i < 400 && filesUnder(out).size() < 2; ++i)
+                             QThread::msleep(10);
+                         ASSERT_EQ(filesUnder(out).size(), 2);
+                         workers = workersOf(pid_t(process.processId()));
+                         ::kill(pid_t(process.processId()), SIGKILL);
+                     });
+    EXPECT_EQ(workers.size(), 2);
+    bool gone = false;
+    for (int i = 0; i < 200 && !gone; ++i) {
+        gone = filesUnder(out).isEmpty() &&
+               std::none_of(workers.begin(), workers.end(), [](pid_t pid) {
+                   // Gone, or ended and waiting only to be reaped.
+                   QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+                   return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+               });
+        if (!gone)
+            QThread::msleep(20);
+    }
+    EXPECT_TRUE(gone) << filesUnder(out).keys().join(u' ').toStdString();
+}
+
 // A decoder fault ends one worker: its file is named, a fresh worker takes
 // the next files and the batch goes on.
 TEST(BatchRun, ADecoderCrashNamesTheFileAndTheBatchGoesOn)
