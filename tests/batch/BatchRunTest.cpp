@@ -544,6 +544,19 @@ TEST(BatchRun, DryRunPrintsCommandLinesOnly)
     EXPECT_FALSE(QFileInfo::exists(output));
 }
 
+// What a command shows on a terminal of its own ("script" gives it one).
+QString shownOnTerminal(const QString& command, const QProcessEnvironment& environment)
+{
+    QProcess script;
+    script.setProcessEnvironment(environment);
+    script.setStandardInputFile(QProcess::nullDevice());
+    script.start(QStringLiteral("script"),
+                 {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    EXPECT_TRUE(script.waitForFinished(120000));
+    EXPECT_EQ(script.exitCode(), 0);
+    return QString::fromUtf8(script.readAllStandardOutput());
+}
+
 // On a terminal one line is redrawn in place, with the share of each file
 // that its converter reports and an estimate of the time left.
 TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
@@ -561,17 +574,9 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
         QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
             .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"), dir.filePath(QStringLiteral("in")));
 
-    // "script" gives the program a terminal of its own.
-    QProcess script;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PLUMARK_FFMPEG"), converter);
-    script.setProcessEnvironment(environment);
-    script.setStandardInputFile(QProcess::nullDevice());
-    script.start(QStringLiteral("script"),
-                 {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    EXPECT_EQ(script.exitCode(), 0);
-    const QString shown = QString::fromUtf8(script.readAllStandardOutput());
+    const QString shown = shownOnTerminal(command, environment);
     const QStringList expected{
         QStringLiteral(
             "\r\033\\[K0/2 done \\| a\\.m4a 50% \\| \\d+:\\d\\d elapsed, about \\d+:\\d\\d left"),
@@ -606,14 +611,7 @@ TEST(BatchRun, TerminalShowsTheEnginesOwnPosition)
                                 .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"),
                                      dir.filePath(QStringLiteral("long.m4a")));
 
-    // "script" gives the program a terminal of its own.
-    QProcess script;
-    script.setStandardInputFile(QProcess::nullDevice());
-    script.start(QStringLiteral("script"),
-                 {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
-    ASSERT_TRUE(script.waitForFinished(120000));
-    EXPECT_EQ(script.exitCode(), 0);
-    const QString shown = QString::fromUtf8(script.readAllStandardOutput());
+    const QString shown = shownOnTerminal(command, QProcessEnvironment::systemEnvironment());
     const QRegularExpression share(QStringLiteral("0/1 done \\| long\\.m4a ([1-9][0-9]?)% "));
     EXPECT_TRUE(shown.contains(share)) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("Converted: 1 of 1")));
