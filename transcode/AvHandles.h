@@ -4,7 +4,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
-#include <libavutil/dict.h>
 #include <libavutil/frame.h>
 }
 
@@ -43,10 +42,6 @@ struct PacketFreer
 struct FrameFreer
 {
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct DictionaryFreer
-{
-    void operator()(AVDictionary* dictionary) const { av_dict_free(&dictionary); }
 };
 
 using InputFormat = std::unique_ptr<AVFormatContext, InputCloser>;
