@@ -16,6 +16,7 @@ packages=(
     build-essential cmake ninja-build pkg-config dpkg-dev file
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
     ffmpeg libimage-exiftool-perl fonts-liberation fonts-dejavu-core xdg-utils
+    libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
 )
 test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream lintian
     clang libclang-rt-14-dev parallel)

@@ -2,6 +2,8 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleWindow.h"
+#include "batch/ConverterRun.h"
+#include "batch/EngineRun.h"
 #include "batch/FileListInput.h"
 #include "batch/JobPlan.h"
 #include "batch/MakeFolder.h"
@@ -15,6 +17,7 @@
 #include "engine/Paths.h"
 #include "engine/Tools.h"
 #include "shell/Failure.h"
+#include "transcode/EngineWorker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -152,13 +155,29 @@ int convert(const BatchOptions& options)
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
     setup.jobs = options.jobs;
-    setup.converterPath = tools->converterPath();
+    // The workers are this program, started with the worker argument.
+    std::unique_ptr<WorkerPool> workers;
+    if (options.engine == BatchOptions::Engine::Builtin) {
+        workers = std::make_unique<WorkerPool>(
+            QStringList{QCoreApplication::applicationFilePath(),
+                        QString::fromLatin1(transcode::WorkerArgument)},
+            options.jobs);
+        setup.startRun = [&](const BatchJob& job, QString* failure) {
+            return EngineRun::start(*workers, job, failure);
+        };
+    } else {
+        setup.startRun = [converter = tools->converterPath()](const BatchJob& job,
+                                                              QString* failure) {
+            return ConverterRun::start(converter, job, failure);
+        };
+    }
     setup.findRate = findRate;
     setup.stopFd = stop.fd();
     setup.stopRequested = [&] { return stop.requested(); };
     Scheduler scheduler(jobs, setup, display);
     const bool stopped = !scheduler.run();
 
+    workers.reset();
     probe.reset();
     tools->remove();
     display.clear();

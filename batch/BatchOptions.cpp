@@ -55,6 +55,11 @@ struct Options
     QCommandLineOption skipExisting{
         QStringLiteral("skip-existing"),
         QStringLiteral("Skip a file whose result already exists as a readable AC3.")};
+    QCommandLineOption engine{
+        QStringLiteral("engine"),
+        QStringLiteral("builtin: convert in worker processes with FFmpeg's libraries "
+                       "(default); ffmpeg: run the ffmpeg program for each file."),
+        QStringLiteral("NAME")};
     QCommandLineOption dryRun{
         QStringLiteral("dry-run"),
         QStringLiteral("Print each converter command line and convert nothing.")};
@@ -67,7 +72,7 @@ struct Options
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
         parser.addOptions({ext, bitrate, fallback, outputDir, keepTree, filesFrom, null, jobs,
-                           skipExisting, dryRun, help, version});
+                           skipExisting, engine, dryRun, help, version});
         parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("A file, converted as it is, or a folder, scanned with all its "
@@ -143,6 +148,15 @@ ParsedOptions parseBatchOptions(const QStringList& arguments, int defaultJobs)
         options.jobs = last(known.jobs).toInt(&ok);
         if (!ok || options.jobs < 1)
             parsed.error = invalidValue(last(known.jobs), QStringLiteral("jobs"));
+    }
+    if (parser.isSet(known.engine)) {
+        const QString name = last(known.engine);
+        if (name == QLatin1String("builtin"))
+            options.engine = BatchOptions::Engine::Builtin;
+        else if (name == QLatin1String("ffmpeg"))
+            options.engine = BatchOptions::Engine::Ffmpeg;
+        else
+            parsed.error = invalidValue(name, QStringLiteral("engine"));
     }
     if (!parsed.error.isEmpty())
         return parsed;

@@ -8,6 +8,10 @@ namespace plumark {
 // What "plumark convert" was asked to do.
 struct BatchOptions
 {
+    // What converts: the in-process engine in worker processes, or one run
+    // of the ffmpeg program per file.
+    enum class Engine { Builtin, Ffmpeg };
+
     QStringList paths;
     QString filesFrom;          // a file naming inputs, "-" for standard input; empty when none
     bool nullSeparated = false; // the names in filesFrom end with NUL, not a line feed
@@ -17,6 +21,7 @@ struct BatchOptions
     QString fallbackToken = QStringLiteral("128k"); // when an input's rate is unknown
     QString outputFolder;                           // empty: beside each source
     int jobs = 1;
+    Engine engine = Engine::Builtin;
     bool keepTree = false;
     bool skipExisting = false;
     bool dryRun = false;

@@ -1,32 +1,21 @@
 #include "batch/Scheduler.h"
 
 #include "batch/Ac3Header.h"
-#include "batch/ConverterOutput.h"
 #include "batch/MakeFolder.h"
-#include "engine/ChildProcess.h"
-#include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
 #include "engine/OutputClaims.h"
 #include "engine/Paths.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
 #include <poll.h>
-#include <unistd.h>
 
 namespace plumark {
 
 namespace {
 
 constexpr int RedrawMs = 200;
-// How long a converter that closed its error output gets to end at each look.
-constexpr int EndingWaitMs = 20;
 // How often converters that closed their error output early are looked at.
 constexpr int PollMs = 100;
-constexpr int TerminateWaitMs = 5000;
-constexpr int KillWaitMs = 2000;
 
 } // namespace
 
@@ -35,43 +24,7 @@ struct Scheduler::Running
     int index = -1;
     QString inputKey;
     QString outputKey;
-    ChildProcess child;
-    int errorFd = -1;
-    LineSplitter lines;
-    ConverterProgress progress;
-    OutputTail tail;
-
-    ~Running() { closeOutput(); }
-
-    void closeOutput()
-    {
-        if (errorFd >= 0)
-            ::close(errorFd);
-        errorFd = -1;
-    }
-
-    // Reads what the converter has written so far; closes the pipe at its end.
-    void readOutput()
-    {
-        char buffer[16 * 1024];
-        while (errorFd >= 0) {
-            const ssize_t count = ::read(errorFd, buffer, sizeof buffer);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count < 0)
-                return; // nothing more for now
-            if (count == 0) {
-                for (const QString& line : lines.finish())
-                    progress.readLine(line);
-                closeOutput();
-                return;
-            }
-            const QByteArray bytes(buffer, count);
-            tail.append(bytes);
-            for (const QString& line : lines.feed(bytes))
-                progress.readLine(line);
-        }
-    }
+    std::unique_ptr<JobRun> run;
 };
 
 Scheduler::Scheduler(QList<BatchJob>& jobs, Setup setup, ProgressDisplay& display)
@@ -160,24 +113,15 @@ void Scheduler::start(int index)
     DeleteFileQuietly(job.output);
     if (job.rateToken.isEmpty() && m_setup.findRate)
         m_setup.findRate(job);
-    const CommandLine command =
-        converterCommand(m_setup.converterPath, job.input, job.rateToken, job.output);
 
     auto running = std::make_unique<Running>();
     running->index = index;
     running->inputKey = fileKey(job.input);
     running->outputKey = fileKey(job.output);
-    int fds[2];
-    int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
-    if (!error) {
-        running->errorFd = fds[0];
-        ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-        error = running->child.start(command.argv, -1, fds[1]);
-        ::close(fds[1]);
-    }
-    if (error) {
-        endJob(job, BatchJob::State::NotConverted,
-               conversionFailureReason(startFailureCode(error), job.output, {}));
+    QString failure;
+    running->run = m_setup.startRun(job, &failure);
+    if (!running->run) {
+        endJob(job, BatchJob::State::NotConverted, failure);
         DeleteFileQuietly(job.output);
         return;
     }
@@ -188,10 +132,9 @@ void Scheduler::start(int index)
 void Scheduler::finish(Running& running)
 {
     BatchJob& job = m_jobs[running.index];
-    running.readOutput();
-    job.duration = running.progress.duration();
-    const QString reason = conversionFailureReason(running.child.exitCode(), job.output,
-                                                   lastErrorLine(running.tail.bytes()));
+    running.run->read();
+    job.duration = running.run->duration();
+    const QString reason = running.run->failure();
     if (!reason.isEmpty()) {
         // A failed conversion leaves no empty or truncated result behind.
         DeleteFileQuietly(job.output);
@@ -215,8 +158,8 @@ void Scheduler::waitForOutput()
     std::vector<pollfd> watched;
     bool looking = false; // a converter whose end only a look can tell
     for (const auto& running : m_running) {
-        if (running->errorFd >= 0)
-            watched.push_back({running->errorFd, POLLIN, 0});
+        if (running->run->fd() >= 0)
+            watched.push_back({running->run->fd(), POLLIN, 0});
         else
             looking = true;
     }
@@ -226,22 +169,20 @@ void Scheduler::waitForOutput()
     if (::poll(watched.data(), nfds_t(watched.size()), timeout) <= 0)
         return;
     for (const auto& running : m_running)
-        running->readOutput();
+        running->run->read();
 }
 
 void Scheduler::reapEnded()
 {
+    // A stop comes first: a worker ended by the same Ctrl+C did not crash.
+    if (m_setup.stopRequested && m_setup.stopRequested())
+        return;
     for (auto it = m_running.begin(); it != m_running.end();) {
-        Running& running = **it;
-        // The error output closes when the converter ends; a child that
-        // handed it on to one of its own still has its end noticed here.
-        const bool ended =
-            running.errorFd < 0 ? running.child.waitFor(EndingWaitMs) : running.child.poll();
-        if (!ended) {
+        if (!(*it)->run->ended()) {
             ++it;
             continue;
         }
-        finish(running);
+        finish(**it);
         it = m_running.erase(it);
     }
 }
@@ -249,19 +190,14 @@ void Scheduler::reapEnded()
 void Scheduler::stopAll(int firstNotStarted)
 {
     for (const auto& running : m_running)
-        running->child.terminate();
+        running->run->terminate();
     for (const auto& running : m_running) {
-        if (!running->child.waitFor(TerminateWaitMs)) {
-            ::kill(running->child.pid(), SIGKILL);
-            running->child.waitFor(KillWaitMs);
-        }
-        BatchJob& job = m_jobs[running->index];
-        running->readOutput();
         // One that had already finished keeps its result.
-        if (running->child.exitCode() == 0) {
+        if (running->run->awaitStop()) {
             finish(*running);
             continue;
         }
+        BatchJob& job = m_jobs[running->index];
         DeleteFileQuietly(job.output);
         endJob(job, BatchJob::State::NotConverted,
                QStringLiteral("Stopped before the conversion was finished."));
@@ -290,8 +226,8 @@ void Scheduler::showProgress(bool force)
     snapshot.total = int(m_jobs.size());
     snapshot.elapsed = now / 1000.0;
     for (const auto& running : m_running)
-        snapshot.running.append({m_jobs[running->index].input, running->progress.duration(),
-                                 running->progress.position()});
+        snapshot.running.append(
+            {m_jobs[running->index].input, running->run->duration(), running->run->position()});
     QList<double> finished;
     int notStarted = 0;
     for (const BatchJob& job : m_jobs) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchJob.h"
+#include "batch/JobRun.h"
 #include "batch/ProgressDisplay.h"
 
 #include <QElapsedTimer>
@@ -14,15 +15,15 @@ namespace plumark {
 // Runs the converter for every pending job, up to a number of them at once,
 // starting them in list order. A job does not start while a running one
 // reads or writes its input or output, so that the results are the same as
-// one at a time. Each converter's error output is read through a pipe for its
-// progress and, when it fails, its last error line.
+// one at a time. Each running converter is watched for its progress and end.
 class Scheduler
 {
 public:
     struct Setup
     {
         int jobs = 1;
-        QString converterPath;
+        // Starts one file's conversion (the ffmpeg program, or a worker).
+        JobStarter startRun;
         // Sets the rate token of a job that has none yet.
         std::function<void(BatchJob& job)> findRate;
         // A descriptor that becomes readable when a stop is asked, and the test.

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Compares "plumark convert" with running the same converter command from the
-# shell, on one generated corpus:
+# Compares "plumark convert --engine ffmpeg" with running the same converter
+# command from the shell, on one generated corpus:
 #   --jobs 1  against a plain loop, one ffmpeg per file;
 #   --jobs 2  against the same loop under "xargs -P 2".
 # Each variant runs ROUNDS times, interleaved; the best time of each counts, so
@@ -29,7 +29,7 @@ shell_xargs() {
 }
 
 plumark_jobs() {
-    "$plumark" convert --jobs "$1" --bitrate 192 --output-dir "$OUT" "$work/in" >/dev/null
+    "$plumark" convert --engine ffmpeg --jobs "$1" --bitrate 192 --output-dir "$OUT" "$work/in" >/dev/null
 }
 
 # Runs one variant into a fresh output folder and prints its time in seconds.

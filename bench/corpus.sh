@@ -10,13 +10,19 @@ trap 'rm -rf "$work"' EXIT INT TERM
 mkdir -p "$work/in" "$work/temp"
 export TEMP="$work/temp"
 
+# make_corpus FOLDER COUNT SECONDS: the generated inputs, also for further corpora.
+make_corpus() {
+    mkdir -p "$1"
+    i=1
+    while [ "$i" -le "$2" ]; do
+        ffmpeg -nostdin -v error -y -f lavfi \
+            -i "anoisesrc=d=$3:c=pink:r=48000:a=0.3:seed=$i" -ac 2 \
+            -c:a aac -b:a 128k "$1/track $i.m4a"
+        i=$((i + 1))
+    done
+}
+
 echo "Corpus: $files files of $seconds s (AAC 128 kb/s, stereo), $(nproc) cores"
-i=1
-while [ "$i" -le "$files" ]; do
-    ffmpeg -nostdin -v error -y -f lavfi \
-        -i "anoisesrc=d=$seconds:c=pink:r=48000:a=0.3:seed=$i" -ac 2 \
-        -c:a aac -b:a 128k "$work/in/track $i.m4a"
-    i=$((i + 1))
-done
+make_corpus "$work/in" "$files" "$seconds"
 
 now() { date +%s.%N; }

@@ -121,7 +121,7 @@ ChildProcess::~ChildProcess()
     closePidFd();
 }
 
-int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd)
+int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int stdinFd)
 {
     if (running())
         return EBUSY;
@@ -153,7 +153,8 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd)
     }
     // dup2 onto 0, 1 and 2 clears their close-on-exec flag; every other
     // descriptor of this process is closed in the child.
-    int error = ::posix_spawn_file_actions_adddup2(&setup.actions, setup.nullIn, STDIN_FILENO);
+    int error = ::posix_spawn_file_actions_adddup2(
+        &setup.actions, stdinFd >= 0 ? stdinFd : setup.nullIn, STDIN_FILENO);
     if (!error)
         error = ::posix_spawn_file_actions_adddup2(
             &setup.actions, stdoutFd >= 0 ? stdoutFd : setup.nullOut, STDOUT_FILENO);

@@ -6,10 +6,10 @@
 namespace plumark {
 
 // A child process started from an argument vector (never through a shell),
-// with standard input from /dev/null. Standard output and error go to the
-// given descriptors, or to /dev/null when -1. The child is not killed when
-// this object or the program ends; one still running when this object ends
-// is reaped as soon as it ends.
+// with standard input from the given descriptor, or /dev/null when -1.
+// Standard output and error go to the given descriptors, or to /dev/null
+// when -1. The child is not killed when this object or the program ends; one
+// still running when this object ends is reaped as soon as it ends.
 class ChildProcess
 {
 public:
@@ -21,7 +21,7 @@ public:
     ~ChildProcess();
 
     // Starts the child. Returns 0, or the errno of a failed start.
-    int start(const QStringList& argv, int stdoutFd = -1, int stderrFd = -1);
+    int start(const QStringList& argv, int stdoutFd = -1, int stderrFd = -1, int stdinFd = -1);
 
     pid_t pid() const { return m_pid; }
     bool running() const { return m_pid > 0 && !m_ended; }

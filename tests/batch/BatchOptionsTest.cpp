@@ -25,15 +25,28 @@ TEST(BatchOptions, RatesAreReadInEveryForm)
 
 TEST(BatchOptions, ReadsEveryOption)
 {
-    const ParsedOptions parsed = parseBatchOptions(
-        {QStringLiteral("--jobs"), QStringLiteral("3"), QStringLiteral("--bitrate=224 kbps"),
-         QStringLiteral("--fallback"), QStringLiteral("64"), QStringLiteral("--output-dir"),
-         QStringLiteral("out"), QStringLiteral("--ext"), QStringLiteral("*"),
-         QStringLiteral("--keep-tree"), QStringLiteral("--skip-existing"),
-         QStringLiteral("--dry-run"), QStringLiteral("in"), QStringLiteral("--files-from"),
-         QStringLiteral("-"), QStringLiteral("-0"), QStringLiteral("--"),
-         QStringLiteral("--odd.m4a"), QStringLiteral("-")},
-        2);
+    const ParsedOptions parsed = parseBatchOptions({QStringLiteral("--jobs"),
+                                                    QStringLiteral("3"),
+                                                    QStringLiteral("--bitrate=224 kbps"),
+                                                    QStringLiteral("--fallback"),
+                                                    QStringLiteral("64"),
+                                                    QStringLiteral("--output-dir"),
+                                                    QStringLiteral("out"),
+                                                    QStringLiteral("--ext"),
+                                                    QStringLiteral("*"),
+                                                    QStringLiteral("--keep-tree"),
+                                                    QStringLiteral("--skip-existing"),
+                                                    QStringLiteral("--dry-run"),
+                                                    QStringLiteral("--engine"),
+                                                    QStringLiteral("ffmpeg"),
+                                                    QStringLiteral("in"),
+                                                    QStringLiteral("--files-from"),
+                                                    QStringLiteral("-"),
+                                                    QStringLiteral("-0"),
+                                                    QStringLiteral("--"),
+                                                    QStringLiteral("--odd.m4a"),
+                                                    QStringLiteral("-")},
+                                                   2);
     ASSERT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString();
     const BatchOptions& o = parsed.options;
     EXPECT_EQ(o.jobs, 3);
@@ -43,6 +56,7 @@ TEST(BatchOptions, ReadsEveryOption)
     EXPECT_EQ(o.extension, QStringLiteral("*"));
     EXPECT_TRUE(o.keepTree && o.skipExisting && o.dryRun && o.nullSeparated);
     EXPECT_EQ(o.filesFrom, QStringLiteral("-"));
+    EXPECT_EQ(o.engine, BatchOptions::Engine::Ffmpeg);
     EXPECT_EQ(o.paths, QStringList({QStringLiteral("in"), QStringLiteral("--odd.m4a"),
                                     QStringLiteral("-")}));
 
@@ -62,6 +76,7 @@ TEST(BatchOptions, ReadsEveryOption)
     EXPECT_TRUE(defaults.rateToken.isEmpty());
     EXPECT_EQ(defaults.fallbackToken, QStringLiteral("128k"));
     EXPECT_EQ(defaults.extension, QStringLiteral("m4a"));
+    EXPECT_EQ(defaults.engine, BatchOptions::Engine::Builtin);
 }
 
 // The program itself: status 2 and one line on standard error that names the
@@ -81,6 +96,8 @@ TEST(BatchOptions, UsageErrorsNameTheArgument)
         {{QStringLiteral("--bitrate"), QStringLiteral("loud"), QStringLiteral("in")},
          "'loud' for --bitrate"},
         {{QStringLiteral("--frobnicate"), QStringLiteral("in")}, "'frobnicate'"},
+        {{QStringLiteral("--engine"), QStringLiteral("fast"), QStringLiteral("in")},
+         "'fast' for --engine"},
         {{QStringLiteral("in"), QStringLiteral("--jobs")}, "'--jobs'"},
         {{QStringLiteral("--dry-run=yes"), QStringLiteral("in")}, "'--dry-run'"},
         {{QStringLiteral("--output-dir"), file + QStringLiteral("/out"), QStringLiteral("in")},

@@ -4,8 +4,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -92,6 +94,16 @@ TEST(BatchRun, ParallelRunConvertsEveryValidFileAsOneAtATimeDoes)
          QStringLiteral("192"), QStringLiteral("--output-dir"), serialOut, in});
     EXPECT_EQ(serial.exitCode, 1);
     EXPECT_EQ(filesUnder(serialOut), results);
+
+    // The ffmpeg program, one run per file, writes the very same results.
+    const QString programOut = dir.filePath(QStringLiteral("out-ffmpeg"));
+    QDir().mkpath(programOut);
+    const test::BatchResult program = test::runConvert(
+        {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+         QStringLiteral("2"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+         QStringLiteral("--output-dir"), programOut, in});
+    EXPECT_EQ(program.exitCode, 1);
+    EXPECT_EQ(filesUnder(programOut), results);
 }
 
 // A result never replaces a file of the batch, in either order of the
@@ -183,11 +195,11 @@ TEST(BatchRun, AnOutputFolderRemovedMidwayStopsTheLaterFiles)
         test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
                           QStringLiteral("printf ac3 > \"$7\"\nrm -r \"$(dirname \"$7\")\""));
 
-    const test::BatchResult result =
-        test::runConvert({QStringLiteral("--jobs"), QStringLiteral("1"),
-                          QStringLiteral("--bitrate"), QStringLiteral("192"),
-                          QStringLiteral("--output-dir"), out, dir.filePath(QStringLiteral("in"))},
-                         {QStringLiteral("PLUMARK_FFMPEG=") + converter});
+    const test::BatchResult result = test::runConvert(
+        {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+         QStringLiteral("1"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+         QStringLiteral("--output-dir"), out, dir.filePath(QStringLiteral("in"))},
+        {QStringLiteral("PLUMARK_FFMPEG=") + converter});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.out.contains(
         QStringLiteral("\n  %1: Folder does not exist. Please select another folder.\n")
@@ -259,8 +271,9 @@ TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
             QStringLiteral("echo $$ > \"$PIDS/$$\"\nprintf partial > \"$7\"\nexec sleep 60"));
 
         const test::BatchResult result = test::runConvert(
-            {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
-             QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+            {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+             QStringLiteral("2"), QStringLiteral("--bitrate"), QStringLiteral("192"),
+             QStringLiteral("--output-dir"), out, in},
             {QStringLiteral("PLUMARK_FFMPEG=") + slow, QStringLiteral("TEMP=") + temp,
              QStringLiteral("PIDS=") + pids},
             [&](QProcess& process) {
@@ -370,7 +383,8 @@ TEST(BatchRun, KilledBatchLeavesNoProbe)
     const QString slow = test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
                                            QStringLiteral("touch '%1'\nexec sleep 2").arg(started));
     test::runConvert(
-        {QStringLiteral("--jobs"), QStringLiteral("1"), dir.filePath("in")},
+        {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
+         QStringLiteral("1"), dir.filePath("in")},
         {QStringLiteral("PLUMARK_EXIFTOOL=") + probe, QStringLiteral("PLUMARK_FFMPEG=") + slow},
         [&](QProcess& process) {
             for (int i = 0; i < 200 && !QFileInfo::exists(started); ++i)
@@ -539,6 +553,19 @@ TEST(BatchRun, DryRunPrintsCommandLinesOnly)
     EXPECT_FALSE(QFileInfo::exists(output));
 }
 
+// What a command shows on a terminal of its own ("script" gives it one).
+QString shownOnTerminal(const QString& command, const QProcessEnvironment& environment)
+{
+    QProcess script;
+    script.setProcessEnvironment(environment);
+    script.setStandardInputFile(QProcess::nullDevice());
+    script.start(QStringLiteral("script"),
+                 {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
+    EXPECT_TRUE(script.waitForFinished(120000));
+    EXPECT_EQ(script.exitCode(), 0);
+    return QString::fromUtf8(script.readAllStandardOutput());
+}
+
 // On a terminal one line is redrawn in place, with the share of each file
 // that its converter reports and an estimate of the time left.
 TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
@@ -553,20 +580,12 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
             "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
             "sleep 0.6\nprintf data > \"$7\""));
     const QString command =
-        QStringLiteral("'%1' convert --jobs 1 --bitrate 192 '%2'")
+        QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
             .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"), dir.filePath(QStringLiteral("in")));
 
-    // "script" gives the program a terminal of its own.
-    QProcess script;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PLUMARK_FFMPEG"), converter);
-    script.setProcessEnvironment(environment);
-    script.setStandardInputFile(QProcess::nullDevice());
-    script.start(QStringLiteral("script"),
-                 {QStringLiteral("-qec"), command, QStringLiteral("/dev/null")});
-    ASSERT_TRUE(script.waitForFinished(60000));
-    EXPECT_EQ(script.exitCode(), 0);
-    const QString shown = QString::fromUtf8(script.readAllStandardOutput());
+    const QString shown = shownOnTerminal(command, environment);
     const QStringList expected{
         QStringLiteral(
             "\r\033\\[K0/2 done \\| a\\.m4a 50% \\| \\d+:\\d\\d elapsed, about \\d+:\\d\\d left"),
@@ -575,6 +594,150 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
         EXPECT_TRUE(shown.contains(QRegularExpression(line))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("\r\033[KConverted: 2 of 2")));
     EXPECT_FALSE(shown.contains(QStringLiteral("[1/2]")));
+}
+
+// Ten minutes of a tone in ALAC: quick to make, long enough to stop midway.
+void makeLongInput(const QString& path)
+{
+    QProcess ffmpeg;
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-f"),
+                  QStringLiteral("lavfi"), QStringLiteral("-i"),
+                  QStringLiteral("sine=f=440:r=44100:d=600"), QStringLiteral("-c:a"),
+                  QStringLiteral("alac"), path});
+    ASSERT_TRUE(ffmpeg.waitForFinished(120000));
+    ASSERT_EQ(ffmpeg.exitCode(), 0);
+}
+
+// The workers report how far the engine is: the line shows a share of the
+// file before its end.
+TEST(BatchRun, TerminalShowsTheEnginesOwnPosition)
+{
+    QTemporaryDir dir;
+    makeLongInput(dir.filePath(QStringLiteral("long.m4a")));
+    const QString command = QStringLiteral("'%1' convert --jobs 1 --bitrate 192 '%2'")
+                                .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"),
+                                     dir.filePath(QStringLiteral("long.m4a")));
+
+    const QString shown = shownOnTerminal(command, QProcessEnvironment::systemEnvironment());
+    const QRegularExpression share(QStringLiteral("0/1 done \\| long\\.m4a ([1-9][0-9]?)% "));
+    EXPECT_TRUE(shown.contains(share)) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Converted: 1 of 1")));
+}
+
+// A stop while the workers convert: every worker ends, no partial result is
+// left, and the files not started are named so.
+TEST(BatchRun, StopOfTheWorkersLeavesNoPartialResult)
+{
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        QTemporaryDir dir;
+        const QString in = dir.filePath(QStringLiteral("in"));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QDir().mkpath(in);
+        QDir().mkpath(out);
+        makeLongInput(in + QStringLiteral("/1.m4a"));
+        for (const char* name : {"2.m4a", "3.m4a", "4.m4a"})
+            QFile::copy(in + QStringLiteral("/1.m4a"), in + QLatin1Char('/') + QLatin1String(name));
+
+        const test::BatchResult result = test::runConvert(
+            {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+             QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+            {}, [&](QProcess& process) {
+                // Both workers have begun their partial results.
+                for (int i = 0; i < 400 && filesUnder(out).size() < 2; ++i)
+                    QThread::msleep(10);
+                ASSERT_EQ(filesUnder(out).size(), 2);
+                ::kill(pid_t(process.processId()), signalNumber);
+            });
+        EXPECT_EQ(result.exitCode, 130) << result.out.toStdString() << result.err.toStdString();
+        EXPECT_TRUE(filesUnder(out).isEmpty()) << filesUnder(out).keys().join(u' ').toStdString();
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Stopped.")));
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Not converted: 2")));
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Not started: 2")));
+        EXPECT_FALSE(result.out.contains(QStringLiteral("crashed")));
+    }
+}
+
+// The workers of the batch process with this id.
+QList<pid_t> workersOf(pid_t batch)
+{
+    QList<pid_t> workers;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        QFile command(QStringLiteral("/proc/%1/cmdline").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly) || !command.open(QIODevice::ReadOnly))
+            continue;
+        // The parent's id is the second field after the name in parentheses.
+        const QList<QByteArray> fields = stat.readAll().split(')').constLast().split(' ');
+        if (fields.size() > 2 && fields[2].toInt() == batch &&
+            command.readAll().contains("engine-worker"))
+            workers.append(pid_t(entry.toInt()));
+    }
+    return workers;
+}
+
+// A batch killed outright cannot stop its workers: they end on their own and
+// take their partial results with them.
+TEST(BatchRun, KilledBatchLeavesNoWorkerAndNoPartialResult)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    QDir().mkpath(in);
+    QDir().mkpath(out);
+    makeLongInput(in + QStringLiteral("/1.m4a"));
+    QFile::copy(in + QStringLiteral("/1.m4a"), in + QStringLiteral("/2.m4a"));
+
+    QList<pid_t> workers;
+    test::runConvert({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
+                      QStringLiteral("192"), QStringLiteral("--output-dir"), out, in},
+                     {}, [&](QProcess& process) {
+                         for (int i = 0; i < 400 && filesUnder(out).size() < 2; ++i)
+                             QThread::msleep(10);
+                         ASSERT_EQ(filesUnder(out).size(), 2);
+                         workers = workersOf(pid_t(process.processId()));
+                         ::kill(pid_t(process.processId()), SIGKILL);
+                     });
+    EXPECT_EQ(workers.size(), 2);
+    bool gone = false;
+    for (int i = 0; i < 200 && !gone; ++i) {
+        gone = filesUnder(out).isEmpty() &&
+               std::none_of(workers.begin(), workers.end(), [](pid_t pid) {
+                   // Gone, or ended and waiting only to be reaped.
+                   QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+                   return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+               });
+        if (!gone)
+            QThread::msleep(20);
+    }
+    EXPECT_TRUE(gone) << filesUnder(out).keys().join(u' ').toStdString();
+}
+
+// A decoder fault ends one worker: its file is named, a fresh worker takes
+// the next files and the batch goes on.
+TEST(BatchRun, ADecoderCrashNamesTheFileAndTheBatchGoesOn)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    for (const char* name : {"a.m4a", "crash.m4a", "c.m4a", "d.m4a"})
+        test::makeM4a(in + QLatin1Char('/') + QLatin1String(name), 0.5);
+
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--jobs"), QStringLiteral("2"),
+                          QStringLiteral("--bitrate"), QStringLiteral("192"), in},
+                         {QStringLiteral("PLUMARK_WORKER_ABORT_ON=crash.m4a")});
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Converted: 3 of 4")))
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Not converted: 1\n  ") + in +
+                                    QStringLiteral("/crash.m4a: the decoder crashed\n")))
+        << result.out.toStdString();
+    for (const char* name : {"a.ac3", "c.ac3", "d.ac3"})
+        EXPECT_EQ(test::probeMedia(in + QLatin1Char('/') + QLatin1String(name)).codec,
+                  QStringLiteral("ac3"));
+    EXPECT_FALSE(QFileInfo::exists(in + QStringLiteral("/crash.ac3")));
+    EXPECT_EQ(filesUnder(in).size(), 7) << filesUnder(in).keys().join(u' ').toStdString();
 }
 
 } // namespace

@@ -58,9 +58,12 @@ struct Scene
             named.append({row, reason});
     }
     // The converter: the real one, run through a script that does first what
-    // the row needs (it sees the input as $2 and the output as $7).
+    // the row needs (it sees the input as $2 and the output as $7). The batch
+    // then runs the ffmpeg program rather than its own engine.
+    bool converterProgram = false;
     void wrapConverter(const QString& before)
     {
+        converterProgram = true;
         environment.append(QStringLiteral("PLUMARK_FFMPEG=") +
                            writeScript(at(QStringLiteral("bin/ffmpeg-wrapper")),
                                        before + QStringLiteral("\nexec ffmpeg \"$@\"")));
@@ -117,7 +120,8 @@ const Row rows[] = {
                             QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-f"),
                             QStringLiteral("mp4"), s.in + QStringLiteral("/video.m4a")});
          s.addBad(s.in + QStringLiteral("/video.m4a"),
-                  QStringLiteral("Output file #0 does not contain any stream"));
+                  s.batch ? QStringLiteral("The input has no audio stream.")
+                          : QStringLiteral("Output file #0 does not contain any stream"));
      }},
     {"Folder",
      [](Scene& s) {
@@ -200,7 +204,8 @@ const Row rows[] = {
          s.outputFolders.append(s.out + QStringLiteral("/a.ac3"));
          s.alsoThere = {s.out + QStringLiteral("/a.ac3"), notes};
          s.kept.append(notes);
-         s.named.append({s.rows.constFirst(), QStringLiteral("already exists")});
+         s.named.append({s.rows.constFirst(), s.batch ? QStringLiteral("Is a directory")
+                                                      : QStringLiteral("already exists")});
      }},
     {"InputWouldBeItsOwnResult",
      [](Scene& s) {
@@ -403,8 +408,12 @@ TEST_P(BadInputTest, ThroughTheBatchMode)
         process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     }
     process.setProgram(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"));
-    process.setArguments(QStringList{QStringLiteral("convert"), QStringLiteral("--jobs"),
-                                     QStringLiteral("1"), QStringLiteral("--output-dir"), scene.out,
+    const QStringList engine =
+        scene.converterProgram ? QStringList{QStringLiteral("--engine"), QStringLiteral("ffmpeg")}
+                               : QStringList{};
+    process.setArguments(QStringList{QStringLiteral("convert")} + engine +
+                         QStringList{QStringLiteral("--jobs"), QStringLiteral("1"),
+                                     QStringLiteral("--output-dir"), scene.out,
                                      QStringLiteral("--")} +
                          scene.rows);
     process.setStandardInputFile(QProcess::nullDevice());

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "batch/JobRun.h"
+#include "batch/WorkerPool.h"
+
+namespace plumark {
+
+// One file converted by a converter worker with the in-process engine.
+class EngineRun : public JobRun
+{
+public:
+    static std::unique_ptr<JobRun> start(WorkerPool& pool, const BatchJob& job, QString* failure);
+    // Hands the worker back to the pool.
+    ~EngineRun() override { m_worker.release(); }
+
+    int fd() const override { return m_worker.replyFd(); }
+    void read() override { m_worker.read(); }
+    bool ended() override { return m_worker.ended(); }
+    QString failure() override
+    {
+        return m_worker.result().converted ? QString() : m_worker.result().reason;
+    }
+    double duration() const override { return m_worker.duration(); }
+    double position() const override { return m_worker.position(); }
+    void terminate() override { m_worker.terminate(); }
+    bool awaitStop() override { return m_worker.awaitStop(); }
+
+private:
+    explicit EngineRun(WorkerPool::Worker& worker) : m_worker(worker) {}
+
+    WorkerPool::Worker& m_worker;
+};
+
+} // namespace plumark

@@ -1,0 +1,194 @@
+#include "batch/WorkerPool.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace plumark {
+
+namespace {
+
+constexpr int TerminateWaitMs = 5000;
+constexpr int KillWaitMs = 2000;
+// An idle worker ends as soon as its job pipe closes.
+constexpr int IdleEndWaitMs = 1000;
+const char* const CrashReason = "the decoder crashed";
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+} // namespace
+
+WorkerPool::WorkerPool(QStringList command, int size) : m_command(std::move(command))
+{
+    for (int i = 0; i < std::max(1, size); ++i)
+        m_workers.push_back(std::make_unique<Worker>(m_command));
+}
+
+WorkerPool::~WorkerPool()
+{
+    for (const auto& worker : m_workers)
+        if (worker->m_busy)
+            worker->terminate();
+    for (const auto& worker : m_workers)
+        if (worker->m_busy)
+            worker->awaitStop();
+}
+
+WorkerPool::Worker* WorkerPool::start(const transcode::Ac3Job& job, QString* failure)
+{
+    for (const auto& worker : m_workers) {
+        if (!worker->idle())
+            continue;
+        // A worker that died while idle, or never started, is started afresh.
+        if (!worker->m_process.running() && !worker->launch()) {
+            *failure = QStringLiteral("The converter worker could not be started (%1).")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return nullptr;
+        }
+        if (worker->send(job))
+            return worker.get();
+        // The worker ended before it could take the job: a fresh one tries.
+        worker->closePipes();
+        worker->m_process.waitFor(IdleEndWaitMs);
+        if (worker->launch() && worker->send(job))
+            return worker.get();
+        *failure = QStringLiteral("The converter worker could not be started.");
+        return nullptr;
+    }
+    *failure = QStringLiteral("No converter worker is free.");
+    return nullptr;
+}
+
+WorkerPool::Worker::~Worker()
+{
+    // Its job pipe's end tells an idle worker to finish.
+    closePipes();
+    if (m_process.running() && !m_process.waitFor(IdleEndWaitMs)) {
+        m_process.terminate();
+        m_process.waitFor(KillWaitMs);
+    }
+}
+
+bool WorkerPool::Worker::launch()
+{
+    closePipes();
+    m_reader = {};
+    int jobs[2];
+    int replies[2];
+    if (::pipe2(jobs, O_CLOEXEC) != 0)
+        return false;
+    if (::pipe2(replies, O_CLOEXEC) != 0) {
+        ::close(jobs[0]);
+        ::close(jobs[1]);
+        return false;
+    }
+    // The worker's error output is this program's: a fault's own report shows.
+    const int error = m_process.start(m_command, replies[1], STDERR_FILENO, jobs[0]);
+    ::close(jobs[0]);
+    ::close(replies[1]);
+    m_jobFd = jobs[1];
+    m_replyFd = replies[0];
+    ::fcntl(m_replyFd, F_SETFL, ::fcntl(m_replyFd, F_GETFL) | O_NONBLOCK);
+    if (error) {
+        closePipes();
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
+{
+    m_busy = true;
+    m_ended = false;
+    m_stopping = false;
+    m_output = job.output;
+    m_position = 0;
+    m_duration = -1;
+    m_result = {};
+    if (transcode::writeMessage(m_jobFd, transcode::encodeJob(job)))
+        return true;
+    m_busy = false;
+    return false;
+}
+
+void WorkerPool::Worker::read()
+{
+    char buffer[4096];
+    while (m_busy && !m_ended && m_replyFd >= 0) {
+        const ssize_t count = ::read(m_replyFd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return; // nothing more for now
+        if (count == 0) {
+            endWithoutResult();
+            return;
+        }
+        m_reader.append(QByteArray(buffer, count));
+        while (const std::optional<transcode::WorkerReply> reply = m_reader.nextReply()) {
+            if (reply->kind == transcode::WorkerReply::Kind::Progress) {
+                m_position = reply->position;
+                m_duration = reply->duration;
+                continue;
+            }
+            m_result = reply->result;
+            m_ended = true;
+            return;
+        }
+        if (m_reader.malformed()) {
+            m_process.terminate();
+            endWithoutResult();
+            return;
+        }
+    }
+}
+
+void WorkerPool::Worker::endWithoutResult()
+{
+    closePipes();
+    m_process.waitFor(KillWaitMs);
+    // What the worker was writing is no result.
+    ::unlink(transcode::partialPathFor(m_output).constData());
+    m_result = {false, m_stopping ? QStringLiteral("Stopped before the conversion was finished.")
+                                  : QString::fromLatin1(CrashReason)};
+    m_ended = true;
+}
+
+void WorkerPool::Worker::terminate()
+{
+    if (m_ended)
+        return;
+    m_stopping = true;
+    m_process.terminate();
+}
+
+bool WorkerPool::Worker::awaitStop()
+{
+    if (!m_ended) {
+        if (!m_process.waitFor(TerminateWaitMs)) {
+            ::kill(m_process.pid(), SIGKILL);
+            m_process.waitFor(KillWaitMs);
+        }
+        // A result written just before the stop still counts.
+        read();
+        if (!m_ended)
+            endWithoutResult();
+    }
+    return m_result.converted;
+}
+
+void WorkerPool::Worker::closePipes()
+{
+    closeFd(m_jobFd);
+    closeFd(m_replyFd);
+}
+
+} // namespace plumark

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "engine/ChildProcess.h"
+#include "transcode/Ac3Engine.h"
+#include "transcode/WorkerProtocol.h"
+
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace plumark {
+
+// Long-lived converter worker processes, each converting one file at a time
+// with the in-process engine. A worker that dies (a decoder fault) fails its
+// file with "the decoder crashed" and is replaced by a fresh one for the next
+// file; the batch goes on.
+class WorkerPool
+{
+public:
+    class Worker;
+
+    // command: the program and arguments that start one worker.
+    WorkerPool(QStringList command, int size);
+    // Ends every worker: an idle one at the end of its job pipe, a busy one
+    // by a stop.
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    // Hands the job to an idle worker, starting one where none runs. Returns
+    // nullptr, with the reason in failure, when no worker can take it.
+    Worker* start(const transcode::Ac3Job& job, QString* failure);
+
+private:
+    QStringList m_command;
+    std::vector<std::unique_ptr<Worker>> m_workers;
+};
+
+class WorkerPool::Worker
+{
+public:
+    explicit Worker(const QStringList& command) : m_command(command) {}
+    ~Worker();
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+
+    bool idle() const { return !m_busy; }
+    // The descriptor that becomes readable when the worker has news.
+    int replyFd() const { return m_replyFd; }
+    pid_t pid() const { return m_process.pid(); }
+
+    // Takes in the replies that arrived, without waiting. A worker that
+    // ended without a result has crashed.
+    void read();
+    bool ended() const { return m_ended; }
+    double position() const { return m_position; }
+    double duration() const { return m_duration; }
+    // The job's result, once ended.
+    const transcode::Ac3Result& result() const { return m_result; }
+    // Makes the worker idle again after its job ended.
+    void release() { m_busy = false; }
+
+    // Stops the job: asks the worker to end, then waits for it (ending it by
+    // force if it will not). True when the job had already been converted.
+    void terminate();
+    bool awaitStop();
+
+private:
+    friend class WorkerPool;
+    bool launch();
+    bool send(const transcode::Ac3Job& job);
+    void endWithoutResult();
+    void closePipes();
+
+    QStringList m_command;
+    ChildProcess m_process;
+    int m_jobFd = -1;
+    int m_replyFd = -1;
+    transcode::MessageReader m_reader;
+    bool m_busy = false;
+    bool m_ended = false;
+    bool m_stopping = false;
+    QByteArray m_output;
+    double m_position = 0;
+    double m_duration = -1;
+    transcode::Ac3Result m_result;
+};
+
+} // namespace plumark

@@ -1,0 +1,213 @@
+// The converter workers: long-lived processes of the program itself, each
+// converting many files; a crash fails only its file, and a stop leaves no
+// partial result.
+#include "batch/WorkerPool.h"
+#include "support/EngineJob.h"
+#include "support/Media.h"
+#include "transcode/Ac3Engine.h"
+#include "transcode/EngineWorker.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <poll.h>
+
+using namespace plumark;
+using namespace plumark::test;
+
+namespace {
+
+const QStringList workerCommand{QStringLiteral(PLUMARK_BINARY_DIR "/plumark"),
+                                QString::fromLatin1(transcode::WorkerArgument)};
+
+// Waits until the worker's job has ended.
+void awaitEnd(WorkerPool::Worker& worker)
+{
+    while (!worker.ended()) {
+        pollfd watched{worker.replyFd(), POLLIN, 0};
+        ::poll(&watched, 1, 1000);
+        worker.read();
+    }
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList hiddenAndPlain(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+class WorkerPoolTest : public ::testing::Test
+{
+protected:
+    QString input(const QString& name, double seconds = 0.5)
+    {
+        const QString path = folder.filePath(name);
+        makeM4a(path, seconds, 128, 2);
+        return path;
+    }
+    QString output(const QString& name) const
+    {
+        return folder.filePath(QStringLiteral("out/") + name);
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        QDir().mkpath(folder.filePath(QStringLiteral("out")));
+    }
+
+    // Ten minutes of a stereo tone in ALAC: quick to make, long to convert.
+    QString longInput()
+    {
+        const QString path = folder.filePath(QStringLiteral("long.m4a"));
+        QProcess generator;
+        generator.start(QStringLiteral("ffmpeg"),
+                        {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                         QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                         QStringLiteral("-i"), QStringLiteral("sine=f=440:r=44100:d=600"),
+                         QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-c:a"),
+                         QStringLiteral("alac"), path});
+        EXPECT_TRUE(generator.waitForFinished(120000));
+        EXPECT_EQ(generator.exitCode(), 0);
+        return path;
+    }
+
+    QTemporaryDir folder;
+};
+
+// The most memory a process has held, in kilobytes.
+qint64 peakMemoryKb(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLongLong();
+    return -1;
+}
+
+TEST_F(WorkerPoolTest, TwoWorkersConvertFiveFilesToTheEnginesBytes)
+{
+    WorkerPool pool(workerCommand, 2);
+    QList<pid_t> pids;
+    for (int first = 0; first < 5; first += 2) {
+        QList<WorkerPool::Worker*> running;
+        for (int i = first; i < std::min(first + 2, 5); ++i) {
+            const QString name = QStringLiteral("track %1").arg(i);
+            QString failure;
+            WorkerPool::Worker* worker =
+                pool.start(engineJob(input(name + QStringLiteral(".m4a"), 0.3 + 0.2 * i),
+                                     output(name + QStringLiteral(".ac3"))),
+                           &failure);
+            ASSERT_NE(worker, nullptr) << failure.toStdString();
+            running.append(worker);
+            pids.append(worker->pid());
+        }
+        for (WorkerPool::Worker* worker : running) {
+            awaitEnd(*worker);
+            EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
+            worker->release();
+        }
+    }
+    for (int i = 0; i < 5; ++i) {
+        const QString name = QStringLiteral("track %1").arg(i);
+        const QString reference = folder.filePath(name + QStringLiteral(".reference.ac3"));
+        ASSERT_TRUE(transcode::convertToAc3(
+                        engineJob(folder.filePath(name + QStringLiteral(".m4a")), reference))
+                        .converted);
+        EXPECT_TRUE(contents(output(name + QStringLiteral(".ac3"))) == contents(reference))
+            << name.toStdString();
+    }
+    // Long-lived: the same two processes took every file.
+    EXPECT_EQ(QSet<pid_t>(pids.begin(), pids.end()).size(), 2);
+    EXPECT_EQ(hiddenAndPlain(folder.filePath(QStringLiteral("out"))).size(), 5);
+}
+
+TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
+{
+    const QString crashing = input(QStringLiteral("crash.m4a"));
+    const QString good = input(QStringLiteral("good.m4a"));
+    WorkerPool pool(workerCommand, 1);
+
+    // The worker starts with the first job, and takes the variable with it.
+    qputenv("PLUMARK_WORKER_ABORT_ON", "crash.m4a");
+    QString failure;
+    WorkerPool::Worker* worker =
+        pool.start(engineJob(crashing, output(QStringLiteral("crash.ac3"))), &failure);
+    qunsetenv("PLUMARK_WORKER_ABORT_ON");
+    ASSERT_NE(worker, nullptr) << failure.toStdString();
+    const pid_t crashed = worker->pid();
+    awaitEnd(*worker);
+    EXPECT_FALSE(worker->result().converted);
+    EXPECT_EQ(worker->result().reason, QStringLiteral("the decoder crashed"));
+    worker->release();
+
+    worker = pool.start(engineJob(good, output(QStringLiteral("good.ac3"))), &failure);
+    ASSERT_NE(worker, nullptr) << failure.toStdString();
+    EXPECT_NE(worker->pid(), crashed);
+    awaitEnd(*worker);
+    EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
+    EXPECT_EQ(hiddenAndPlain(folder.filePath(QStringLiteral("out"))),
+              QStringList{QStringLiteral("good.ac3")});
+}
+
+TEST_F(WorkerPoolTest, AStopLeavesNoPartialResult)
+{
+    // Ten minutes take the worker long enough to be stopped midway.
+    const QString path = longInput();
+    if (HasFatalFailure())
+        return;
+
+    WorkerPool pool(workerCommand, 1);
+    QString failure;
+    WorkerPool::Worker* worker =
+        pool.start(engineJob(path, output(QStringLiteral("long.ac3"))), &failure);
+    ASSERT_NE(worker, nullptr) << failure.toStdString();
+    while (worker->position() <= 0 && !worker->ended()) {
+        pollfd watched{worker->replyFd(), POLLIN, 0};
+        ::poll(&watched, 1, 1000);
+        worker->read();
+    }
+    ASSERT_FALSE(worker->ended());
+    EXPECT_GT(worker->duration(), 599);
+    worker->terminate();
+    EXPECT_FALSE(worker->awaitStop());
+    EXPECT_EQ(worker->result().reason,
+              QStringLiteral("Stopped before the conversion was finished."));
+    EXPECT_TRUE(hiddenAndPlain(folder.filePath(QStringLiteral("out"))).isEmpty());
+}
+
+// A worker streams: ten minutes of input (over 100 MB once decoded) need no
+// more memory than one second does.
+TEST_F(WorkerPoolTest, AWorkerHoldsNoWholeInput)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the address sanitizer keeps freed memory in quarantine";
+#endif
+    const QString longPath = longInput();
+    const QString shortPath = input(QStringLiteral("short.m4a"), 1.0);
+    QList<qint64> peaks;
+    for (const QString& path : {shortPath, longPath}) {
+        WorkerPool pool(workerCommand, 1);
+        QString failure;
+        WorkerPool::Worker* worker =
+            pool.start(engineJob(path, output(QStringLiteral("result.ac3"))), &failure);
+        ASSERT_NE(worker, nullptr) << failure.toStdString();
+        awaitEnd(*worker);
+        ASSERT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
+        peaks.append(peakMemoryKb(worker->pid()));
+    }
+    ASSERT_GT(peaks[0], 0);
+    EXPECT_LT(peaks[1] - peaks[0], 16 * 1024) << peaks[0] << " kB, then " << peaks[1] << " kB";
+}
+
+} // namespace

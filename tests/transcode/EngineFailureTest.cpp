@@ -1,0 +1,145 @@
+// What the in-process converter reports for inputs it cannot convert, in the
+// library's words, and that it never leaves a partial or empty result.
+#include "Corpus.h"
+#include "support/EngineJob.h"
+#include "transcode/Ac3Engine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace plumark;
+using namespace plumark::test;
+
+namespace {
+
+struct BadInput
+{
+    const char* name;
+    // Makes the input in the folder and returns its path.
+    std::function<QString(const QString& folder)> make;
+    const char* reason; // a part of the reason
+    const char* rate = "192k";
+};
+
+QString write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+QString goodInput(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/good.m4a");
+    generate(path, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                    QStringLiteral("sine=f=440:r=44100:d=1"), QStringLiteral("-c:a"),
+                    QStringLiteral("aac")});
+    return path;
+}
+
+const BadInput badInputs[] = {
+    {"missing", [](const QString& folder) { return folder + QStringLiteral("/gone.m4a"); },
+     "No such file or directory"},
+    {"text",
+     [](const QString& folder) {
+         return write(folder + QStringLiteral("/notes.m4a"), "not audio at all\n");
+     },
+     "Invalid data found when processing input"},
+    {"empty",
+     [](const QString& folder) { return write(folder + QStringLiteral("/empty.m4a"), {}); },
+     "Invalid data found when processing input"},
+    {"truncated",
+     [](const QString& folder) {
+         QFile whole(goodInput(folder));
+         EXPECT_TRUE(whole.open(QIODevice::ReadOnly));
+         const QByteArray bytes = whole.readAll();
+         return write(folder + QStringLiteral("/half.m4a"), bytes.left(bytes.size() / 2));
+     },
+     "Invalid data found when processing input"},
+    {"video_only",
+     [](const QString& folder) {
+         const QString path = folder + QStringLiteral("/picture.m4a");
+         generate(path, {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                         QStringLiteral("color=c=blue:s=32x32:d=0.2"), QStringLiteral("-c:v"),
+                         QStringLiteral("mpeg4"), QStringLiteral("-f"), QStringLiteral("mp4")});
+         return path;
+     },
+     "no audio stream"},
+    {"rate_not_a_number", goodInput, "Error while opening encoder", "fast"},
+};
+
+class EngineFailure : public ::testing::TestWithParam<BadInput>
+{
+protected:
+    QTemporaryDir folder;
+};
+
+TEST_P(EngineFailure, NamesTheCauseAndLeavesNothing)
+{
+    ASSERT_TRUE(folder.isValid());
+    const QString input = GetParam().make(folder.path());
+    if (HasFatalFailure())
+        return;
+    const QStringList before = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
+    const QString output = folder.filePath(QStringLiteral("result.ac3"));
+
+    const transcode::Ac3Result result =
+        transcode::convertToAc3(engineJob(input, output, QString::fromUtf8(GetParam().rate)));
+
+    EXPECT_FALSE(result.converted);
+    EXPECT_TRUE(result.reason.contains(QString::fromUtf8(GetParam().reason), Qt::CaseInsensitive))
+        << result.reason.toStdString();
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(BadInputs, EngineFailure, ::testing::ValuesIn(badInputs),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(EngineResult, ReplacesAnOldResultAndReportsItsPosition)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString input = goodInput(folder.path());
+    const QString output = folder.filePath(QStringLiteral("good.ac3"));
+    QFile old(output);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an old result");
+    old.close();
+
+    QList<double> positions;
+    double duration = 0;
+    const transcode::Ac3Result result =
+        transcode::convertToAc3(engineJob(input, output), [&](double position, double length) {
+            positions.append(position);
+            duration = length;
+        });
+
+    ASSERT_TRUE(result.converted) << result.reason.toStdString();
+    EXPECT_NEAR(duration, 1.0, 0.05);
+    ASSERT_FALSE(positions.isEmpty());
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_GT(positions.last(), 0.9);
+    EXPECT_LE(positions.last(), duration);
+    QFile written(output);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.read(2) == QByteArray("\x0b\x77", 2)); // an AC3 frame's sync word
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("good.ac3"), QStringLiteral("good.m4a")}));
+}
+
+TEST(EngineResult, AMissingOutputFolderIsNamed)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString input = goodInput(folder.path());
+    const transcode::Ac3Result result = transcode::convertToAc3(
+        engineJob(input, folder.filePath(QStringLiteral("no/such/folder/good.ac3"))));
+    EXPECT_FALSE(result.converted);
+    EXPECT_TRUE(result.reason.contains(QStringLiteral("No such file or directory")))
+        << result.reason.toStdString();
+}
+
+} // namespace

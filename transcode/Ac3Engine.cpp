@@ -1,0 +1,384 @@
+#include "transcode/Ac3Engine.h"
+
+#include "transcode/AvHandles.h"
+#include "transcode/FormatChain.h"
+#include "transcode/StreamChoice.h"
+
+extern "C" {
+#include <libavfilter/buffersink.h>
+}
+
+#include <QCryptographicHash>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace plumark::transcode {
+
+namespace {
+
+// The ffmpeg program gives up when more than this share of the decoder's
+// calls failed, and otherwise keeps what it could decode.
+constexpr double MaxErrorRate = 2.0 / 3.0;
+
+struct EngineFailure
+{
+    QString reason;
+};
+
+[[noreturn]] void fail(const QString& reason)
+{
+    throw EngineFailure{reason};
+}
+
+void check(int code, const QString& context = {})
+{
+    if (code >= 0)
+        return;
+    fail(context.isEmpty() ? errorText(code) : context + QStringLiteral(": ") + errorText(code));
+}
+
+// A path for the library: the "file:" prefix keeps a ':' in a name from
+// being read as a protocol.
+QByteArray url(const QByteArray& path)
+{
+    return QByteArrayLiteral("file:") + path;
+}
+
+// Removes the partial result unless the conversion completes.
+class PartialFile
+{
+public:
+    explicit PartialFile(QByteArray path) : m_path(std::move(path)) {}
+    ~PartialFile()
+    {
+        if (m_created && !m_kept)
+            ::unlink(m_path.constData());
+    }
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+
+    void moveTo(const QByteArray& output)
+    {
+        if (::rename(m_path.constData(), output.constData()))
+            fail(QStringLiteral("Could not write the result: ") +
+                 QString::fromLocal8Bit(std::strerror(errno)));
+        m_kept = true;
+    }
+    const QByteArray& path() const { return m_path; }
+    // Only a file this conversion made is ever removed.
+    void markCreated() { m_created = true; }
+
+private:
+    QByteArray m_path;
+    bool m_created = false;
+    bool m_kept = false;
+};
+
+class Conversion
+{
+public:
+    Conversion(const Ac3Job& job, const ProgressReport& progress)
+        : m_job(job), m_progress(progress), m_partial(partialPathFor(job.output))
+    {
+    }
+
+    void run()
+    {
+        openInput();
+        openDecoder();
+        Packet packet(av_packet_alloc());
+        if (!packet)
+            check(AVERROR(ENOMEM));
+        // A read error ends the input as its end does: what was read is kept.
+        while (av_read_frame(m_input.get(), packet.get()) >= 0) {
+            if (packet->stream_index == m_streamIndex) {
+                reportPosition(*packet);
+                decode(packet.get());
+            }
+            av_packet_unref(packet.get());
+        }
+        decode(nullptr);
+        finish();
+    }
+
+private:
+    void openInput()
+    {
+        AVFormatContext* input = nullptr;
+        // An input that names other resources (a playlist posing as an M4A)
+        // may reach local files only, never the network.
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "protocol_whitelist", "file", 0);
+        const int opened =
+            avformat_open_input(&input, url(m_job.input).constData(), nullptr, &options);
+        av_dict_free(&options);
+        check(opened);
+        m_input.reset(input);
+        // Parameters that cannot all be found still leave the streams to convert.
+        if (avformat_find_stream_info(m_input.get(), nullptr) < 0 && m_input->nb_streams == 0)
+            fail(QStringLiteral("could not find codec parameters"));
+        m_streamIndex = chooseAudioStream(*m_input);
+        if (m_streamIndex < 0)
+            fail(QStringLiteral("The input has no audio stream."));
+        for (unsigned i = 0; i < m_input->nb_streams; ++i)
+            if (int(i) != m_streamIndex)
+                m_input->streams[i]->discard = AVDISCARD_ALL;
+        m_stream = m_input->streams[m_streamIndex];
+        if (m_input->duration > 0)
+            m_duration = double(m_input->duration) / AV_TIME_BASE;
+        else if (m_stream->duration > 0)
+            m_duration = double(m_stream->duration) * av_q2d(m_stream->time_base);
+    }
+
+    void openDecoder()
+    {
+        const AVCodecParameters& parameters = *m_stream->codecpar;
+        const AVCodec* codec = avcodec_find_decoder(parameters.codec_id);
+        if (!codec)
+            fail(QStringLiteral("Decoder (codec %1) not found for the audio stream.")
+                     .arg(QString::fromUtf8(avcodec_get_name(parameters.codec_id))));
+        m_decoder.reset(avcodec_alloc_context3(codec));
+        if (!m_decoder)
+            check(AVERROR(ENOMEM));
+        check(avcodec_parameters_to_context(m_decoder.get(), &parameters));
+        // An unnamed layout is taken as the usual one for its channel count.
+        if (m_decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+            const int channels = m_decoder->ch_layout.nb_channels;
+            av_channel_layout_uninit(&m_decoder->ch_layout);
+            av_channel_layout_default(&m_decoder->ch_layout, channels);
+        }
+        // The decoder drops the encoder's priming samples by the stream's timing.
+        m_decoder->pkt_timebase = m_stream->time_base;
+        AVDictionary* options = nullptr;
+        // Files are converted in parallel by separate processes.
+        av_dict_set(&options, "threads", "1", 0);
+        const int opened = avcodec_open2(m_decoder.get(), codec, &options);
+        av_dict_free(&options);
+        check(opened, QStringLiteral("Error while opening decoder for the audio stream"));
+        m_frame.reset(av_frame_alloc());
+        m_filtered.reset(av_frame_alloc());
+        if (!m_frame || !m_filtered)
+            check(AVERROR(ENOMEM));
+    }
+
+    void reportPosition(const AVPacket& packet)
+    {
+        if (!m_progress || packet.pts == AV_NOPTS_VALUE)
+            return;
+        const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
+        m_progress(std::max(0.0, double(packet.pts - start) * av_q2d(m_stream->time_base)),
+                   m_duration);
+    }
+
+    // One packet, or the decoder's end with nullptr; each call that fails
+    // counts against the input as it does in the ffmpeg program.
+    void decode(const AVPacket* packet)
+    {
+        int result = avcodec_send_packet(m_decoder.get(), packet);
+        if (result < 0 && result != AVERROR_EOF) {
+            countDecodeError(result);
+            return;
+        }
+        for (;;) {
+            result = avcodec_receive_frame(m_decoder.get(), m_frame.get());
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+                return;
+            if (result >= 0 && m_frame->sample_rate <= 0)
+                result = AVERROR_INVALIDDATA;
+            if (result < 0) {
+                countDecodeError(result);
+                return;
+            }
+            ++m_decoded;
+            filter(m_frame.get());
+            av_frame_unref(m_frame.get());
+        }
+    }
+
+    void countDecodeError(int code)
+    {
+        ++m_decodeErrors;
+        m_lastDecodeError = errorText(code);
+    }
+
+    void filter(AVFrame* frame)
+    {
+        if (!m_chainReady || m_chain.differsFrom(*frame)) {
+            // The audio changed shape: what the old graph holds in whole
+            // frames goes on, and a new graph takes over.
+            if (m_chainReady)
+                drainChain();
+            configureChain(*frame);
+        }
+        check(m_chain.push(frame), QStringLiteral("Error while filtering"));
+        drainChain();
+    }
+
+    void configureChain(const AVFrame& shape)
+    {
+        const AVCodec* codec = avcodec_find_encoder_by_name("ac3");
+        if (!codec)
+            fail(QStringLiteral("Unknown encoder 'ac3'"));
+        check(m_chain.configure(shape, *codec),
+              QStringLiteral("Error configuring the filter graph"));
+        m_chainReady = true;
+        if (!m_encoder)
+            openEncoder(*codec);
+        if (!(codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
+            m_chain.setFrameSize(m_encoder->frame_size);
+    }
+
+    // The encoder takes what the graph gives, with only the bit rate set.
+    void openEncoder(const AVCodec& codec)
+    {
+        m_encoder.reset(avcodec_alloc_context3(&codec));
+        if (!m_encoder)
+            check(AVERROR(ENOMEM));
+        const AVFilterContext& sink = m_chain.sink();
+        m_encoder->sample_fmt = AVSampleFormat(av_buffersink_get_format(&sink));
+        m_encoder->sample_rate = av_buffersink_get_sample_rate(&sink);
+        check(av_buffersink_get_ch_layout(&sink, &m_encoder->ch_layout));
+        m_encoder->time_base = AVRational{1, m_encoder->sample_rate};
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "b", m_job.rateToken.toUtf8().constData(), 0);
+        const int opened = avcodec_open2(m_encoder.get(), &codec, &options);
+        av_dict_free(&options);
+        if (opened < 0)
+            fail(QStringLiteral("Error while opening encoder for output stream #0:0 - maybe "
+                                "incorrect parameters such as bit_rate, rate, width or height"));
+        openOutput();
+    }
+
+    void openOutput()
+    {
+        AVFormatContext* output = nullptr;
+        check(avformat_alloc_output_context2(&output, nullptr, "ac3",
+                                             url(m_partial.path()).constData()));
+        m_output.reset(output);
+        AVStream* stream = avformat_new_stream(m_output.get(), nullptr);
+        if (!stream)
+            check(AVERROR(ENOMEM));
+        check(avcodec_parameters_from_context(stream->codecpar, m_encoder.get()));
+        stream->time_base = m_encoder->time_base;
+        check(avio_open(&m_output->pb, url(m_partial.path()).constData(), AVIO_FLAG_WRITE),
+              QStringLiteral("Could not write the result"));
+        m_partial.markCreated();
+        check(avformat_write_header(m_output.get(), nullptr));
+        m_packet.reset(av_packet_alloc());
+        if (!m_packet)
+            check(AVERROR(ENOMEM));
+    }
+
+    void drainChain(bool ending = false)
+    {
+        for (;;) {
+            const int result = m_chain.pull(m_filtered.get(), ending);
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+                return;
+            check(result, QStringLiteral("Error while filtering"));
+            encode(m_filtered.get());
+            av_frame_unref(m_filtered.get());
+        }
+    }
+
+    // One frame, or the encoder's end with nullptr; every packet it gives is
+    // written at once.
+    void encode(const AVFrame* frame)
+    {
+        check(avcodec_send_frame(m_encoder.get(), frame), QStringLiteral("Audio encoding failed"));
+        AVStream* stream = m_output->streams[0];
+        for (;;) {
+            const int result = avcodec_receive_packet(m_encoder.get(), m_packet.get());
+            if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+                return;
+            check(result, QStringLiteral("Audio encoding failed"));
+            m_packet->stream_index = 0;
+            av_packet_rescale_ts(m_packet.get(), m_encoder->time_base, stream->time_base);
+            check(av_interleaved_write_frame(m_output.get(), m_packet.get()),
+                  QStringLiteral("Could not write the result"));
+            ++m_written;
+        }
+    }
+
+    void finish()
+    {
+        if (!m_chainReady) {
+            // Nothing was decoded: the stream's own parameters shape the graph.
+            const AVCodecParameters& parameters = *m_stream->codecpar;
+            if (parameters.format < 0 || parameters.sample_rate <= 0)
+                fail(m_decodeErrors > 0 ? m_lastDecodeError
+                                        : QStringLiteral("Cannot determine the format of the "
+                                                         "audio stream."));
+            Frame shape(av_frame_alloc());
+            if (!shape)
+                check(AVERROR(ENOMEM));
+            shape->format = parameters.format;
+            shape->sample_rate = parameters.sample_rate;
+            check(av_channel_layout_copy(&shape->ch_layout, &parameters.ch_layout));
+            configureChain(*shape);
+        }
+        check(m_chain.push(nullptr), QStringLiteral("Error while filtering"));
+        drainChain(true);
+        encode(nullptr);
+        check(av_write_trailer(m_output.get()), QStringLiteral("Could not write the result"));
+        check(avio_closep(&m_output->pb), QStringLiteral("Could not write the result"));
+
+        if (m_decodeErrors > (m_decoded + m_decodeErrors) * MaxErrorRate)
+            fail(m_lastDecodeError);
+        if (m_written == 0)
+            fail(QStringLiteral("Output file is empty, nothing was encoded"));
+        m_partial.moveTo(m_job.output);
+    }
+
+    const Ac3Job& m_job;
+    const ProgressReport& m_progress;
+    PartialFile m_partial;
+    InputFormat m_input;
+    AVStream* m_stream = nullptr;
+    int m_streamIndex = -1;
+    double m_duration = -1;
+    Codec m_decoder;
+    Frame m_frame;
+    Frame m_filtered;
+    FormatChain m_chain;
+    bool m_chainReady = false;
+    Codec m_encoder;
+    OutputFormat m_output;
+    Packet m_packet;
+    qint64 m_decoded = 0;
+    qint64 m_decodeErrors = 0;
+    QString m_lastDecodeError;
+    qint64 m_written = 0;
+};
+
+} // namespace
+
+QByteArray partialPathFor(const QByteArray& output)
+{
+    const qsizetype slash = output.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArrayLiteral(".") : output.left(slash);
+    const QByteArray fileName = output.mid(slash + 1);
+    const QByteArray name = '.' + fileName + ".partial";
+    // A result whose name is near the longest allowed gets a short name of
+    // the same kind, still one of its own.
+    if (name.size() <= NAME_MAX)
+        return folder + '/' + name;
+    return folder + "/.plumark-" +
+           QCryptographicHash::hash(fileName, QCryptographicHash::Sha1).toHex() + ".partial";
+}
+
+Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress)
+{
+    try {
+        Conversion conversion(job, progress);
+        conversion.run();
+        return {true, {}};
+    } catch (const EngineFailure& failure) {
+        return {false, failure.reason};
+    }
+}
+
+} // namespace plumark::transcode

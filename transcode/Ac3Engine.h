@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace plumark::transcode {
+
+// One conversion: the input file, the result's path and the rate token
+// ("192k") exactly as the ffmpeg program is given them. Paths are the file
+// system's bytes, so that any name, valid UTF-8 or not, is reached.
+struct Ac3Job
+{
+    QByteArray input;
+    QByteArray output;
+    QString rateToken;
+};
+
+struct Ac3Result
+{
+    bool converted = false;
+    QString reason; // why not, in the library's words where it gives them
+};
+
+// Seconds of input done, and the input's length (-1 when unknown).
+using ProgressReport = std::function<void(double position, double duration)>;
+
+// Converts in this process what "ffmpeg -i INPUT -ab RATE -acodec ac3 OUTPUT"
+// converts, to the same bytes: the audio stream the ffmpeg program would pick,
+// decoded, brought to what the AC3 encoder takes by the same filters, encoded
+// at the rate and written as a raw AC3 stream. The input is read and the
+// result written as a stream, a piece at a time. The result is written under
+// partialPathFor(output) and renamed into place once complete; on failure
+// nothing is left there.
+Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress = {});
+
+// Where the result is written until it is complete: a hidden name beside it.
+QByteArray partialPathFor(const QByteArray& output);
+
+} // namespace plumark::transcode

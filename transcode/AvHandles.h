@@ -1,0 +1,63 @@
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+}
+
+#include <QString>
+#include <memory>
+
+namespace plumark::transcode {
+
+// Owning handles for the FFmpeg objects of one conversion, each freed by the
+// library's own routine.
+struct InputCloser
+{
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+struct OutputFreer
+{
+    void operator()(AVFormatContext* context) const
+    {
+        if (context && context->pb)
+            avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
+};
+struct CodecFreer
+{
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct GraphFreer
+{
+    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
+};
+struct PacketFreer
+{
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct FrameFreer
+{
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+
+using InputFormat = std::unique_ptr<AVFormatContext, InputCloser>;
+using OutputFormat = std::unique_ptr<AVFormatContext, OutputFreer>;
+using Codec = std::unique_ptr<AVCodecContext, CodecFreer>;
+using Graph = std::unique_ptr<AVFilterGraph, GraphFreer>;
+using Packet = std::unique_ptr<AVPacket, PacketFreer>;
+using Frame = std::unique_ptr<AVFrame, FrameFreer>;
+
+// The library's own text for an error code ("Invalid data found when
+// processing input").
+inline QString errorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return QString::fromUtf8(text);
+}
+
+} // namespace plumark::transcode

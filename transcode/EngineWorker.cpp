@@ -1,0 +1,104 @@
+#include "transcode/EngineWorker.h"
+
+#include "transcode/Ac3Engine.h"
+#include "transcode/WorkerProtocol.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace plumark::transcode {
+
+namespace {
+
+// How often the position is reported.
+constexpr auto ProgressInterval = std::chrono::milliseconds(100);
+// A test names a file with this variable to make the worker crash on it, as a
+// decoder fault would.
+constexpr char CrashVariable[] = "PLUMARK_WORKER_ABORT_ON";
+
+// The partial result of the file being converted, for the stop handler.
+char partialPath[4096];
+volatile sig_atomic_t converting = 0;
+
+// A stop removes the partial result; nothing else may run in a handler.
+void onStop(int signalNumber)
+{
+    if (converting)
+        ::unlink(partialPath);
+    ::_exit(128 + signalNumber);
+}
+
+void prepareProcess()
+{
+    // Ctrl+C reaches the whole process group: the batch decides how to stop
+    // its workers, and ends them itself.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onStop;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+    // A batch that ends without stopping its workers stops them all the same.
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() == 1)
+        ::_exit(1);
+    av_log_set_level(AV_LOG_QUIET);
+}
+
+void remember(const QByteArray& partial)
+{
+    converting = 0;
+    const size_t length = std::min(size_t(partial.size()), sizeof partialPath - 1);
+    std::memcpy(partialPath, partial.constData(), length);
+    partialPath[length] = '\0';
+    converting = 1;
+}
+
+} // namespace
+
+int runEngineWorker()
+{
+    prepareProcess();
+    const QByteArray crashName = qgetenv(CrashVariable);
+    MessageReader reader;
+    while (const std::optional<QByteArray> message = readMessage(STDIN_FILENO, reader)) {
+        const Ac3Job job = decodeJob(*message);
+        if (!crashName.isEmpty() && job.input.mid(job.input.lastIndexOf('/') + 1) == crashName)
+            std::abort();
+
+        remember(partialPathFor(job.output));
+        auto lastReport = std::chrono::steady_clock::now() - ProgressInterval;
+        bool replying = true;
+        const Ac3Result result = convertToAc3(job, [&](double position, double duration) {
+            const auto now = std::chrono::steady_clock::now();
+            if (!replying || now - lastReport < ProgressInterval)
+                return;
+            lastReport = now;
+            WorkerReply reply;
+            reply.position = position;
+            reply.duration = duration;
+            replying = writeMessage(STDOUT_FILENO, encodeReply(reply));
+        });
+        converting = 0;
+
+        WorkerReply reply;
+        reply.kind = WorkerReply::Kind::Result;
+        reply.result = result;
+        if (!writeMessage(STDOUT_FILENO, encodeReply(reply)))
+            return 1;
+    }
+    return 0;
+}
+
+} // namespace plumark::transcode
