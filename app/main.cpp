@@ -1,13 +1,10 @@
 #include "batch/Batch.h"
 #include "shell/widgets/Application.h"
-#include "transcode/EngineWorker.h"
 
 #include <cstring>
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], plumark::transcode::WorkerArgument) == 0)
-        return plumark::transcode::runEngineWorker();
     // The batch mode runs without any window.
     if (argc > 1 && std::strcmp(argv[1], "convert") == 0)
         return plumark::runBatch(argc, argv);

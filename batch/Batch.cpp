@@ -155,13 +155,9 @@ int convert(const BatchOptions& options)
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
     setup.jobs = options.jobs;
-    // The workers are this program, started with the worker argument.
     std::unique_ptr<WorkerPool> workers;
     if (options.engine == BatchOptions::Engine::Builtin) {
-        workers = std::make_unique<WorkerPool>(
-            QStringList{QCoreApplication::applicationFilePath(),
-                        QString::fromLatin1(transcode::WorkerArgument)},
-            options.jobs);
+        workers = std::make_unique<WorkerPool>(transcode::runEngineWorker, options.jobs);
         setup.startRun = [&](const BatchJob& job, QString* failure) {
             return EngineRun::start(*workers, job, failure);
         };

@@ -25,10 +25,10 @@ void closeFd(int& fd)
 
 } // namespace
 
-WorkerPool::WorkerPool(QStringList command, int size) : m_command(std::move(command))
+WorkerPool::WorkerPool(Body body, int size)
 {
     for (int i = 0; i < std::max(1, size); ++i)
-        m_workers.push_back(std::make_unique<Worker>(m_command));
+        m_workers.push_back(std::make_unique<Worker>(body));
 }
 
 WorkerPool::~WorkerPool()
@@ -90,7 +90,7 @@ bool WorkerPool::Worker::launch()
         return false;
     }
     // The worker's error output is this program's: a fault's own report shows.
-    const int error = m_process.start(m_command, replies[1], STDERR_FILENO, jobs[0]);
+    const int error = m_process.startCopy(m_body, replies[1], STDERR_FILENO, jobs[0]);
     ::close(jobs[0]);
     ::close(replies[1]);
     m_jobFd = jobs[1];

@@ -4,23 +4,25 @@
 #include "transcode/Ac3Engine.h"
 #include "transcode/WorkerProtocol.h"
 
-#include <QStringList>
 #include <memory>
 #include <vector>
 
 namespace plumark {
 
 // Long-lived converter worker processes, each converting one file at a time
-// with the in-process engine. A worker that dies (a decoder fault) fails its
-// file with "the decoder crashed" and is replaced by a fresh one for the next
-// file; the batch goes on.
+// with the in-process engine. A worker is a copy of this process running the
+// worker's body, so that starting one costs no program start. A worker that dies (a decoder fault)
+// fails its file with "the decoder crashed" and is replaced by a fresh one for the next file; the
+// batch goes on.
 class WorkerPool
 {
 public:
     class Worker;
 
-    // command: the program and arguments that start one worker.
-    WorkerPool(QStringList command, int size);
+    // body: what a worker runs (transcode::runEngineWorker), ending with its
+    // exit status.
+    using Body = int (*)();
+    WorkerPool(Body body, int size);
     // Ends every worker: an idle one at the end of its job pipe, a busy one
     // by a stop.
     ~WorkerPool();
@@ -32,14 +34,13 @@ public:
     Worker* start(const transcode::Ac3Job& job, QString* failure);
 
 private:
-    QStringList m_command;
     std::vector<std::unique_ptr<Worker>> m_workers;
 };
 
 class WorkerPool::Worker
 {
 public:
-    explicit Worker(const QStringList& command) : m_command(command) {}
+    explicit Worker(Body body) : m_body(body) {}
     ~Worker();
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
@@ -72,7 +73,7 @@ private:
     void endWithoutResult();
     void closePipes();
 
-    QStringList m_command;
+    Body m_body;
     ChildProcess m_process;
     int m_jobFd = -1;
     int m_replyFd = -1;

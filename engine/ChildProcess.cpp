@@ -194,6 +194,52 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int
     return 0;
 }
 
+int ChildProcess::startCopy(int (*body)(), int stdoutFd, int stderrFd, int stdinFd)
+{
+    if (running())
+        return EBUSY;
+    m_pid = -1;
+    m_ended = false;
+    m_exitCode = 0;
+    closePidFd();
+    const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (nullIn < 0)
+        return errno;
+    const int nullOut = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (nullOut < 0) {
+        const int error = errno;
+        ::close(nullIn);
+        return error;
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // The same start as a program gets: its three descriptors and nothing
+        // else, nothing blocked, default actions for the signals this process
+        // handles itself.
+        if (::dup2(stdinFd >= 0 ? stdinFd : nullIn, STDIN_FILENO) < 0 ||
+            ::dup2(stdoutFd >= 0 ? stdoutFd : nullOut, STDOUT_FILENO) < 0 ||
+            ::dup2(stderrFd >= 0 ? stderrFd : nullOut, STDERR_FILENO) < 0)
+            ::_exit(127);
+        ::close_range(STDERR_FILENO + 1, ~0U, 0);
+        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            std::signal(signalNumber, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        // No exit handler of this process runs in the copy, nor is its
+        // buffered output written twice.
+        ::_exit(body());
+    }
+    const int error = pid < 0 ? errno : 0;
+    ::close(nullIn);
+    ::close(nullOut);
+    if (error)
+        return error;
+    m_pid = pid;
+    m_pidFd = openPidFd(pid);
+    return 0;
+}
+
 bool ChildProcess::poll()
 {
     if (m_pid <= 0)

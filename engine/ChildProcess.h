@@ -22,6 +22,10 @@ public:
 
     // Starts the child. Returns 0, or the errno of a failed start.
     int start(const QStringList& argv, int stdoutFd = -1, int stderrFd = -1, int stdinFd = -1);
+    // Starts the child as a copy of this process that runs body and ends with
+    // its result: no program start to pay, and whatever this process has
+    // loaded is there already. The copy keeps only its standard descriptors.
+    int startCopy(int (*body)(), int stdoutFd = -1, int stderrFd = -1, int stdinFd = -1);
 
     pid_t pid() const { return m_pid; }
     bool running() const { return m_pid > 0 && !m_ended; }

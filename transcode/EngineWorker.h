@@ -2,9 +2,6 @@
 
 namespace plumark::transcode {
 
-// The first argument that starts the program as a converter worker.
-inline constexpr char WorkerArgument[] = "engine-worker";
-
 // A converter worker: reads jobs from standard input, converts each in this
 // process and writes its progress and result to standard output, until
 // standard input ends. A crash here ends only this worker; the batch that

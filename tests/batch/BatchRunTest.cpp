@@ -659,9 +659,14 @@ TEST(BatchRun, StopOfTheWorkersLeavesNoPartialResult)
     }
 }
 
-// The workers of the batch process with this id.
+// The workers of the batch process with this id: its children that are copies
+// of it, with its own command line.
 QList<pid_t> workersOf(pid_t batch)
 {
+    QFile batchCommand(QStringLiteral("/proc/%1/cmdline").arg(batch));
+    if (!batchCommand.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray ownCommand = batchCommand.readAll();
     QList<pid_t> workers;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
@@ -670,8 +675,7 @@ QList<pid_t> workersOf(pid_t batch)
             continue;
         // The parent's id is the second field after the name in parentheses.
         const QList<QByteArray> fields = stat.readAll().split(')').constLast().split(' ');
-        if (fields.size() > 2 && fields[2].toInt() == batch &&
-            command.readAll().contains("engine-worker"))
+        if (fields.size() > 2 && fields[2].toInt() == batch && command.readAll() == ownCommand)
             workers.append(pid_t(entry.toInt()));
     }
     return workers;

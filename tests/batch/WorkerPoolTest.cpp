@@ -20,8 +20,7 @@ using namespace plumark::test;
 
 namespace {
 
-const QStringList workerCommand{QStringLiteral(PLUMARK_BINARY_DIR "/plumark"),
-                                QString::fromLatin1(transcode::WorkerArgument)};
+const WorkerPool::Body workerCommand = transcode::runEngineWorker;
 
 // Waits until the worker's job has ended.
 void awaitEnd(WorkerPool::Worker& worker)
