@@ -121,7 +121,7 @@ ChildProcess::~ChildProcess()
     closePidFd();
 }
 
-int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int stdinFd)
+int ChildProcess::beginStart()
 {
     if (running())
         return EBUSY;
@@ -129,6 +129,13 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int
     m_ended = false;
     m_exitCode = 0;
     closePidFd();
+    return 0;
+}
+
+int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int stdinFd)
+{
+    if (const int error = beginStart())
+        return error;
     if (argv.isEmpty() || argv.constFirst().isEmpty())
         return ENOENT;
 
@@ -196,12 +203,8 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int
 
 int ChildProcess::startCopy(int (*body)(), int stdoutFd, int stderrFd, int stdinFd)
 {
-    if (running())
-        return EBUSY;
-    m_pid = -1;
-    m_ended = false;
-    m_exitCode = 0;
-    closePidFd();
+    if (const int error = beginStart())
+        return error;
     const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (nullIn < 0)
         return errno;

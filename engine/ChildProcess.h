@@ -40,6 +40,8 @@ public:
     void terminate();
 
 private:
+    // Forgets an ended child before a new start; EBUSY while one runs.
+    int beginStart();
     void closePidFd();
 
     pid_t m_pid = -1;
