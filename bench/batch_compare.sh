@@ -32,28 +32,14 @@ plumark_jobs() {
     "$plumark" convert --engine ffmpeg --jobs "$1" --bitrate 192 --output-dir "$OUT" "$work/in" >/dev/null
 }
 
-# Runs one variant into a fresh output folder and prints its time in seconds.
-timed() {
-    variant=$1
-    shift
-    OUT="$work/out-$variant"
-    export OUT
-    rm -rf "$OUT"
-    mkdir -p "$OUT"
-    start=$(now)
-    "$@"
-    end=$(now)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
-}
-
 best() { sort -n | head -n 1; }
 
 r=1
 while [ "$r" -le "$rounds" ]; do
-    timed loop shell_loop >>"$work/loop.t"
-    timed plumark1 plumark_jobs 1 >>"$work/plumark1.t"
-    timed xargs2 shell_xargs >>"$work/xargs2.t"
-    timed plumark2 plumark_jobs 2 >>"$work/plumark2.t"
+    timed loop shell_loop
+    timed plumark1 plumark_jobs 1
+    timed xargs2 shell_xargs
+    timed plumark2 plumark_jobs 2
     r=$((r + 1))
 done
 

@@ -26,3 +26,18 @@ echo "Corpus: $files files of $seconds s (AAC 128 kb/s, stereo), $(nproc) cores"
 make_corpus "$work/in" "$files" "$seconds"
 
 now() { date +%s.%N; }
+
+# Runs one variant (of the corpus named by $corpus, where one is set) into a
+# fresh output folder, $OUT, and adds its time in seconds to its list.
+timed() {
+    variant=${corpus:+$corpus-}$1
+    shift
+    OUT="$work/out-$variant"
+    export OUT
+    rm -rf "$OUT"
+    mkdir -p "$OUT"
+    start=$(now)
+    "$@"
+    end=$(now)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }' >>"$work/$variant.t"
+}

@@ -37,20 +37,6 @@ plumark_jobs() {
     "$plumark" convert --jobs "$1" --bitrate 192 --output-dir "$OUT" "$work/$corpus" >/dev/null
 }
 
-# Runs one variant into a fresh output folder and adds its time to its list.
-timed() {
-    variant=$1
-    shift
-    OUT="$work/out-$corpus-$variant"
-    export OUT
-    rm -rf "$OUT"
-    mkdir -p "$OUT"
-    start=$(now)
-    "$@"
-    end=$(now)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }' >>"$work/$corpus-$variant.t"
-}
-
 best() { sort -n "$1" | head -n 1; }
 worst() { sort -n "$1" | tail -n 1; }
 
