@@ -7,7 +7,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:-build-asan}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
     -DPLUMARK_WERROR=ON -DPLUMARK_SANITIZE=ON -DPLUMARK_BENCH=ON >/dev/null
 cmake --build "$build" --target soak
 . tools/sanitizer-env.sh
