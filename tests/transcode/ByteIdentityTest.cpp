@@ -60,6 +60,12 @@ struct CorpusCase
     std::function<QStringList(const QString& folder)> arguments;
 };
 
+// A failing case is named in the test's output, not dumped as bytes.
+void PrintTo(const CorpusCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 const CorpusCase corpus[] = {
     {"aac_44k_stereo", [](const QString&) { return tones(Stereo, 44100, 3) + aac("128k"); }},
     {"aac_48k_mono", [](const QString&) { return tones(Mono, 48000, 3) + aac("96k"); }},
