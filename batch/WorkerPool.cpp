@@ -39,6 +39,10 @@ WorkerPool::~WorkerPool()
     for (const auto& worker : m_workers)
         if (worker->m_busy)
             worker->awaitStop();
+    // Every idle worker is told to end before any is waited for, so that
+    // they end side by side.
+    for (const auto& worker : m_workers)
+        worker->closePipes();
 }
 
 WorkerPool::Worker* WorkerPool::start(const transcode::Ac3Job& job, QString* failure)
