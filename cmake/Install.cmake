@@ -57,9 +57,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window needs Qt's platform plugins (only recommended by Qt) and a
 # proportional sans font: with Liberation alone, fontconfig picks its
 # monospace face for the toolkit's default font. Opening a folder goes
-# through xdg-open.
+# through xdg-open. The converter loads libavfilter only when an input needs
+# it, so the scan of the program's libraries cannot see that one.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "ffmpeg, libimage-exiftool-perl, qt6-qpa-plugins, fonts-liberation, fonts-dejavu-core")
+    "ffmpeg, libavfilter${PLUMARK_AVFILTER_MAJOR}, libimage-exiftool-perl, qt6-qpa-plugins, fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
 

@@ -4,10 +4,6 @@
 #include "transcode/FormatChain.h"
 #include "transcode/StreamChoice.h"
 
-extern "C" {
-#include <libavfilter/buffersink.h>
-}
-
 #include <QCryptographicHash>
 #include <cerrno>
 #include <climits>
@@ -237,10 +233,9 @@ private:
         m_encoder.reset(avcodec_alloc_context3(&codec));
         if (!m_encoder)
             check(AVERROR(ENOMEM));
-        const AVFilterContext& sink = m_chain.sink();
-        m_encoder->sample_fmt = AVSampleFormat(av_buffersink_get_format(&sink));
-        m_encoder->sample_rate = av_buffersink_get_sample_rate(&sink);
-        check(av_buffersink_get_ch_layout(&sink, &m_encoder->ch_layout));
+        m_encoder->sample_fmt = AVSampleFormat(m_chain.outputFormat());
+        m_encoder->sample_rate = m_chain.outputSampleRate();
+        check(m_chain.copyOutputLayout(&m_encoder->ch_layout));
         m_encoder->time_base = AVRational{1, m_encoder->sample_rate};
         AVDictionary* options = nullptr;
         av_dict_set(&options, "b", m_job.rateToken.toUtf8().constData(), 0);

@@ -2,7 +2,6 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 }
@@ -31,10 +30,6 @@ struct CodecFreer
 {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
-struct GraphFreer
-{
-    void operator()(AVFilterGraph* graph) const { avfilter_graph_free(&graph); }
-};
 struct PacketFreer
 {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
@@ -47,7 +42,6 @@ struct FrameFreer
 using InputFormat = std::unique_ptr<AVFormatContext, InputCloser>;
 using OutputFormat = std::unique_ptr<AVFormatContext, OutputFreer>;
 using Codec = std::unique_ptr<AVCodecContext, CodecFreer>;
-using Graph = std::unique_ptr<AVFilterGraph, GraphFreer>;
 using Packet = std::unique_ptr<AVPacket, PacketFreer>;
 using Frame = std::unique_ptr<AVFrame, FrameFreer>;
 

@@ -1,8 +1,8 @@
 #include "transcode/FormatChain.h"
 
+#include "transcode/FilterLibrary.h"
+
 extern "C" {
-#include <libavfilter/buffersink.h>
-#include <libavfilter/buffersrc.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
 }
@@ -65,53 +65,96 @@ std::string formatArguments(const AVCodec& encoder)
     return arguments;
 }
 
+// True when the encoder takes frames of this shape as they are, so that the
+// filter graph would hand them on unchanged.
+bool takenAsIs(const AVFrame& shape, const AVCodec& encoder)
+{
+    if (shape.ch_layout.order != AV_CHANNEL_ORDER_NATIVE)
+        return false;
+    // An encoder without a list takes any.
+    bool format = !encoder.sample_fmts;
+    for (const AVSampleFormat* f = encoder.sample_fmts; f && *f >= 0; ++f)
+        format = format || *f == shape.format;
+    bool rate = !encoder.supported_samplerates;
+    for (const int* r = encoder.supported_samplerates; r && *r; ++r)
+        rate = rate || *r == shape.sample_rate;
+    bool layout = !encoder.ch_layouts;
+    for (const AVChannelLayout* l = encoder.ch_layouts; l && l->nb_channels; ++l)
+        layout = layout || av_channel_layout_compare(l, &shape.ch_layout) == 0;
+    return format && rate && layout;
+}
+
 } // namespace
 
 FormatChain::~FormatChain()
 {
+    reset();
+}
+
+void FormatChain::reset()
+{
+    if (m_graph)
+        m_library->graphFree(&m_graph);
+    m_source = nullptr;
+    m_sink = nullptr;
+    if (m_queue)
+        av_audio_fifo_free(m_queue);
+    m_queue = nullptr;
+    m_ended = false;
+    m_queuedOut = 0;
     av_channel_layout_uninit(&m_layout);
 }
 
 int FormatChain::configure(const AVFrame& shape, const AVCodec& encoder)
 {
-    m_graph.reset(avfilter_graph_alloc());
+    reset();
+    m_format = shape.format;
+    m_sampleRate = shape.sample_rate;
+    int error = av_channel_layout_copy(&m_layout, &shape.ch_layout);
+    if (error < 0)
+        return error;
+    if (!takenAsIs(shape, encoder))
+        return configureGraph(shape, encoder);
+    m_queue = av_audio_fifo_alloc(AVSampleFormat(shape.format), shape.ch_layout.nb_channels, 1);
+    return m_queue ? 0 : AVERROR(ENOMEM);
+}
+
+int FormatChain::configureGraph(const AVFrame& shape, const AVCodec& encoder)
+{
+    m_library = filterLibrary();
+    if (!m_library)
+        return AVERROR(ELIBACC);
+    m_graph = m_library->graphAlloc();
     if (!m_graph)
         return AVERROR(ENOMEM);
     // The batch converts several files at once in separate processes.
     m_graph->nb_threads = 1;
 
+    const FilterLibrary& library = *m_library;
     AVFilterContext* passThrough = nullptr;
     AVFilterContext* format = nullptr;
-    int error =
-        avfilter_graph_create_filter(&m_source, avfilter_get_by_name("abuffer"), "in",
-                                     sourceArguments(shape).c_str(), nullptr, m_graph.get());
+    int error = library.createFilter(&m_source, library.getByName("abuffer"), "in",
+                                     sourceArguments(shape).c_str(), nullptr, m_graph);
     if (error >= 0)
-        error = avfilter_graph_create_filter(&passThrough, avfilter_get_by_name("anull"), "anull",
-                                             nullptr, nullptr, m_graph.get());
+        error = library.createFilter(&passThrough, library.getByName("anull"), "anull", nullptr,
+                                     nullptr, m_graph);
     if (error >= 0)
-        error =
-            avfilter_graph_create_filter(&format, avfilter_get_by_name("aformat"), "format",
-                                         formatArguments(encoder).c_str(), nullptr, m_graph.get());
+        error = library.createFilter(&format, library.getByName("aformat"), "format",
+                                     formatArguments(encoder).c_str(), nullptr, m_graph);
     if (error >= 0)
-        error = avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("abuffersink"), "out",
-                                             nullptr, nullptr, m_graph.get());
+        error = library.createFilter(&m_sink, library.getByName("abuffersink"), "out", nullptr,
+                                     nullptr, m_graph);
     if (error >= 0)
         error = av_opt_set_int(m_sink, "all_channel_counts", 1, AV_OPT_SEARCH_CHILDREN);
     if (error >= 0)
-        error = avfilter_link(m_source, 0, passThrough, 0);
+        error = library.link(m_source, 0, passThrough, 0);
     if (error >= 0)
-        error = avfilter_link(passThrough, 0, format, 0);
+        error = library.link(passThrough, 0, format, 0);
     if (error >= 0)
-        error = avfilter_link(format, 0, m_sink, 0);
+        error = library.link(format, 0, m_sink, 0);
     if (error >= 0)
-        error = avfilter_graph_config(m_graph.get(), nullptr);
-    if (error < 0)
-        return error;
-
-    m_format = shape.format;
-    m_sampleRate = shape.sample_rate;
-    av_channel_layout_uninit(&m_layout);
-    return av_channel_layout_copy(&m_layout, &shape.ch_layout);
+        error = library.graphConfig(m_graph, nullptr);
+    return error;
 }
 
 bool FormatChain::differsFrom(const AVFrame& frame) const
@@ -122,18 +165,72 @@ bool FormatChain::differsFrom(const AVFrame& frame) const
 
 void FormatChain::setFrameSize(int samples)
 {
-    av_buffersink_set_frame_size(m_sink, unsigned(samples));
+    m_frameSize = samples;
+    if (m_graph)
+        m_library->setFrameSize(m_sink, unsigned(samples));
 }
 
 int FormatChain::push(AVFrame* frame)
 {
-    return av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_PUSH);
+    if (m_graph)
+        return m_library->addFrame(m_source, frame, AV_BUFFERSRC_FLAG_PUSH);
+    if (!frame) {
+        m_ended = true;
+        return 0;
+    }
+    const int written = av_audio_fifo_write(m_queue, reinterpret_cast<void**>(frame->extended_data),
+                                            frame->nb_samples);
+    return written < 0 ? written : 0;
 }
 
 int FormatChain::pull(AVFrame* frame, bool askForMore)
 {
-    return av_buffersink_get_frame_flags(m_sink, frame,
-                                         askForMore ? 0 : AV_BUFFERSINK_FLAG_NO_REQUEST);
+    if (m_graph)
+        return m_library->getFrame(m_sink, frame, askForMore ? 0 : AV_BUFFERSINK_FLAG_NO_REQUEST);
+    return pullQueued(frame);
+}
+
+// Whole frames while the input goes on, then what is left as a last, shorter one.
+int FormatChain::pullQueued(AVFrame* frame)
+{
+    const int queued = av_audio_fifo_size(m_queue);
+    if (queued == 0)
+        return m_ended ? AVERROR_EOF : AVERROR(EAGAIN);
+    if (m_frameSize > 0 && queued < m_frameSize && !m_ended)
+        return AVERROR(EAGAIN);
+    const int samples = m_frameSize > 0 ? std::min(queued, m_frameSize) : queued;
+    frame->format = m_format;
+    frame->sample_rate = m_sampleRate;
+    frame->nb_samples = samples;
+    int error = av_channel_layout_copy(&frame->ch_layout, &m_layout);
+    if (error >= 0)
+        error = av_frame_get_buffer(frame, 0);
+    if (error >= 0)
+        error =
+            av_audio_fifo_read(m_queue, reinterpret_cast<void**>(frame->extended_data), samples);
+    if (error < 0) {
+        av_frame_unref(frame);
+        return error;
+    }
+    frame->pts = m_queuedOut;
+    m_queuedOut += samples;
+    return 0;
+}
+
+int FormatChain::outputFormat() const
+{
+    return m_graph ? m_library->sinkFormat(m_sink) : m_format;
+}
+
+int FormatChain::outputSampleRate() const
+{
+    return m_graph ? m_library->sinkSampleRate(m_sink) : m_sampleRate;
+}
+
+int FormatChain::copyOutputLayout(AVChannelLayout* layout) const
+{
+    return m_graph ? m_library->sinkLayout(m_sink, layout)
+                   : av_channel_layout_copy(layout, &m_layout);
 }
 
 } // namespace plumark::transcode

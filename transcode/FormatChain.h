@@ -2,11 +2,23 @@
 
 #include "transcode/AvHandles.h"
 
+extern "C" {
+#include <libavutil/audio_fifo.h>
+}
+
+struct AVFilterContext;
+struct AVFilterGraph;
+
 namespace plumark::transcode {
 
-// The filter graph the ffmpeg program builds for one audio stream on its own:
-// the decoded audio, through "aformat" limited to what the encoder accepts
-// (libavfilter inserts the resampler where the audio must change), to a sink.
+struct FilterLibrary;
+
+// What the ffmpeg program does on its own between the decoder and the
+// encoder. Audio the encoder takes as it is only goes through its frame-size
+// queue, which here is a sample queue of its own. Any other audio goes
+// through the filter graph the ffmpeg program builds: "aformat" limited to
+// what the encoder accepts (libavfilter inserts the resampler where the audio
+// must change) to a sink.
 class FormatChain
 {
 public:
@@ -15,28 +27,46 @@ public:
     FormatChain(const FormatChain&) = delete;
     FormatChain& operator=(const FormatChain&) = delete;
 
-    // Builds the graph for frames shaped like the given one. Returns a
-    // negative error code on failure.
+    // Builds the chain for frames shaped like the given one, dropping what
+    // an earlier chain still held. Returns a negative error code on failure.
     int configure(const AVFrame& shape, const AVCodec& encoder);
 
-    // True when a frame's format, rate or layout differs from the graph's.
+    // True when a frame's format, rate or layout differs from the chain's.
     bool differsFrom(const AVFrame& frame) const;
 
-    // The sink hands out frames of exactly this many samples (the last one
+    // The chain hands out frames of exactly this many samples (the last one
     // may be shorter).
     void setFrameSize(int samples);
 
     int push(AVFrame* frame); // nullptr marks the end of the input
-    // A frame ready at the sink: AVERROR(EAGAIN) when no whole frame is.
-    // After the end, a pull that asks the graph for more also draws out what
-    // the filters still hold (the resampler's delay); AVERROR_EOF then ends.
+    // A frame ready at the end: AVERROR(EAGAIN) when no whole frame is.
+    // After the end, a pull that asks for more also draws out what the
+    // filters still hold (the resampler's delay); AVERROR_EOF then ends.
     int pull(AVFrame* frame, bool askForMore = false);
-    const AVFilterContext& sink() const { return *m_sink; }
+
+    // The shape of the audio the chain hands out.
+    int outputFormat() const;
+    int outputSampleRate() const;
+    int copyOutputLayout(AVChannelLayout* layout) const;
 
 private:
-    Graph m_graph;
+    int configureGraph(const AVFrame& shape, const AVCodec& encoder);
+    int pullQueued(AVFrame* frame);
+    void reset();
+
+    // The graph, when the audio must change.
+    const FilterLibrary* m_library = nullptr;
+    AVFilterGraph* m_graph = nullptr;
     AVFilterContext* m_source = nullptr;
     AVFilterContext* m_sink = nullptr;
+
+    // The sample queue, when the encoder takes the audio as it is.
+    AVAudioFifo* m_queue = nullptr;
+    int m_frameSize = 0;
+    bool m_ended = false;
+    int64_t m_queuedOut = 0;
+
+    // The shape the chain was built for.
     int m_format = -1;
     int m_sampleRate = 0;
     AVChannelLayout m_layout{};
