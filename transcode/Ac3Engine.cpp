@@ -218,7 +218,7 @@ private:
         const AVCodec* codec = avcodec_find_encoder_by_name("ac3");
         if (!codec)
             fail(QStringLiteral("Unknown encoder 'ac3'"));
-        check(m_chain.configure(shape, *codec),
+        check(m_chain.configure(shape, *codec, m_encoder.get()),
               QStringLiteral("Error configuring the filter graph"));
         m_chainReady = true;
         if (!m_encoder)

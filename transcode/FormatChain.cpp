@@ -7,7 +7,9 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace plumark::transcode {
 
@@ -35,53 +37,67 @@ std::string sourceArguments(const AVFrame& shape)
     return arguments;
 }
 
-// "aformat" limited to the encoder's own lists of sample formats, rates and
-// channel layouts, in the encoder's order.
-std::string formatArguments(const AVCodec& encoder)
+// What the encoder is given; an empty list allows any.
+struct Targets
+{
+    std::vector<AVSampleFormat> formats;
+    std::vector<int> rates;
+    std::vector<const AVChannelLayout*> layouts;
+};
+
+// The encoder's own lists, in its order; once it is open, only what it was
+// opened with, so that audio changing shape midway is brought back to it, as
+// the ffmpeg program does.
+Targets targetsFor(const AVCodec& encoder, const AVCodecContext* opened)
+{
+    if (opened)
+        return {{opened->sample_fmt}, {opened->sample_rate}, {&opened->ch_layout}};
+    Targets targets;
+    for (const AVSampleFormat* format = encoder.sample_fmts; format && *format >= 0; ++format)
+        targets.formats.push_back(*format);
+    for (const int* rate = encoder.supported_samplerates; rate && *rate; ++rate)
+        targets.rates.push_back(*rate);
+    for (const AVChannelLayout* layout = encoder.ch_layouts; layout && layout->nb_channels;
+         ++layout)
+        targets.layouts.push_back(layout);
+    return targets;
+}
+
+// "aformat" limited to the targets.
+std::string formatArguments(const Targets& targets)
 {
     std::string arguments;
-    const auto append = [&](const char* key, const std::string& values) {
+    const auto append = [&](const char* key, const auto& values, const auto& text) {
         if (values.empty())
             return;
         if (!arguments.empty())
             arguments += ':';
         arguments += key;
         arguments += '=';
-        arguments += values;
+        for (size_t i = 0; i < values.size(); ++i)
+            arguments += (i ? "|" : "") + text(values[i]);
     };
-    std::string list;
-    for (const AVSampleFormat* format = encoder.sample_fmts; format && *format >= 0; ++format)
-        list += (list.empty() ? "" : "|") + std::string(av_get_sample_fmt_name(*format));
-    append("sample_fmts", list);
-    list.clear();
-    for (const int* rate = encoder.supported_samplerates; rate && *rate; ++rate)
-        list += (list.empty() ? "" : "|") + std::to_string(*rate);
-    append("sample_rates", list);
-    list.clear();
-    for (const AVChannelLayout* layout = encoder.ch_layouts; layout && layout->nb_channels;
-         ++layout)
-        list += (list.empty() ? "" : "|") + layoutText(*layout);
-    append("channel_layouts", list);
+    append("sample_fmts", targets.formats,
+           [](AVSampleFormat format) { return std::string(av_get_sample_fmt_name(format)); });
+    append("sample_rates", targets.rates, [](int rate) { return std::to_string(rate); });
+    append("channel_layouts", targets.layouts,
+           [](const AVChannelLayout* layout) { return layoutText(*layout); });
     return arguments;
 }
 
-// True when the encoder takes frames of this shape as they are, so that the
+// True when frames of this shape meet the targets as they are, so that the
 // filter graph would hand them on unchanged.
-bool takenAsIs(const AVFrame& shape, const AVCodec& encoder)
+bool takenAsIs(const AVFrame& shape, const Targets& targets)
 {
-    if (shape.ch_layout.order != AV_CHANNEL_ORDER_NATIVE)
-        return false;
-    // An encoder without a list takes any.
-    bool format = !encoder.sample_fmts;
-    for (const AVSampleFormat* f = encoder.sample_fmts; f && *f >= 0; ++f)
-        format = format || *f == shape.format;
-    bool rate = !encoder.supported_samplerates;
-    for (const int* r = encoder.supported_samplerates; r && *r; ++r)
-        rate = rate || *r == shape.sample_rate;
-    bool layout = !encoder.ch_layouts;
-    for (const AVChannelLayout* l = encoder.ch_layouts; l && l->nb_channels; ++l)
-        layout = layout || av_channel_layout_compare(l, &shape.ch_layout) == 0;
-    return format && rate && layout;
+    const auto allows = [](const auto& list, const auto& equal) {
+        return list.empty() || std::any_of(list.begin(), list.end(), equal);
+    };
+    return shape.ch_layout.order == AV_CHANNEL_ORDER_NATIVE &&
+           allows(targets.formats, [&](AVSampleFormat format) { return format == shape.format; }) &&
+           allows(targets.rates, [&](int rate) { return rate == shape.sample_rate; }) &&
+           allows(targets.layouts, [&](const AVChannelLayout* layout) {
+               return av_channel_layout_compare(layout, &shape.ch_layout) == 0;
+           });
 }
 
 } // namespace
@@ -105,21 +121,23 @@ void FormatChain::reset()
     av_channel_layout_uninit(&m_layout);
 }
 
-int FormatChain::configure(const AVFrame& shape, const AVCodec& encoder)
+int FormatChain::configure(const AVFrame& shape, const AVCodec& encoder,
+                           const AVCodecContext* opened)
 {
+    const Targets targets = targetsFor(encoder, opened);
     reset();
     m_format = shape.format;
     m_sampleRate = shape.sample_rate;
     int error = av_channel_layout_copy(&m_layout, &shape.ch_layout);
     if (error < 0)
         return error;
-    if (!takenAsIs(shape, encoder))
-        return configureGraph(shape, encoder);
+    if (!takenAsIs(shape, targets))
+        return configureGraph(shape, formatArguments(targets));
     m_queue = av_audio_fifo_alloc(AVSampleFormat(shape.format), shape.ch_layout.nb_channels, 1);
     return m_queue ? 0 : AVERROR(ENOMEM);
 }
 
-int FormatChain::configureGraph(const AVFrame& shape, const AVCodec& encoder)
+int FormatChain::configureGraph(const AVFrame& shape, const std::string& formatArguments)
 {
     m_library = filterLibrary();
     if (!m_library)
@@ -140,7 +158,7 @@ int FormatChain::configureGraph(const AVFrame& shape, const AVCodec& encoder)
                                      nullptr, m_graph);
     if (error >= 0)
         error = library.createFilter(&format, library.getByName("aformat"), "format",
-                                     formatArguments(encoder).c_str(), nullptr, m_graph);
+                                     formatArguments.c_str(), nullptr, m_graph);
     if (error >= 0)
         error = library.createFilter(&m_sink, library.getByName("abuffersink"), "out", nullptr,
                                      nullptr, m_graph);

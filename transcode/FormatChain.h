@@ -6,6 +6,8 @@ extern "C" {
 #include <libavutil/audio_fifo.h>
 }
 
+#include <string>
+
 struct AVFilterContext;
 struct AVFilterGraph;
 
@@ -27,9 +29,12 @@ public:
     FormatChain(const FormatChain&) = delete;
     FormatChain& operator=(const FormatChain&) = delete;
 
-    // Builds the chain for frames shaped like the given one, dropping what
-    // an earlier chain still held. Returns a negative error code on failure.
-    int configure(const AVFrame& shape, const AVCodec& encoder);
+    // Builds the chain for frames shaped like the given one, to what the
+    // encoder takes, or, once it is open (opened), to what it was opened
+    // with. What an earlier chain still held is dropped. Returns a negative
+    // error code on failure.
+    int configure(const AVFrame& shape, const AVCodec& encoder,
+                  const AVCodecContext* opened = nullptr);
 
     // True when a frame's format, rate or layout differs from the chain's.
     bool differsFrom(const AVFrame& frame) const;
@@ -50,7 +55,7 @@ public:
     int copyOutputLayout(AVChannelLayout* layout) const;
 
 private:
-    int configureGraph(const AVFrame& shape, const AVCodec& encoder);
+    int configureGraph(const AVFrame& shape, const std::string& formatArguments);
     int pullQueued(AVFrame* frame);
     void reset();
 
