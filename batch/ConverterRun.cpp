@@ -3,6 +3,7 @@
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
+#include "engine/ReadAvailable.h"
 
 #include <cerrno>
 #include <csignal>
@@ -55,23 +56,18 @@ void ConverterRun::closeOutput()
 
 void ConverterRun::read()
 {
-    char buffer[16 * 1024];
-    while (m_errorFd >= 0) {
-        const ssize_t count = ::read(m_errorFd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return; // nothing more for now
-        if (count == 0) {
-            for (const QString& line : m_lines.finish())
-                m_progress.readLine(line);
-            closeOutput();
-            return;
-        }
-        const QByteArray bytes(buffer, count);
+    if (m_errorFd < 0)
+        return;
+    const bool closed = readAvailable(m_errorFd, [&](const QByteArray& bytes) {
         m_tail.append(bytes);
         for (const QString& line : m_lines.feed(bytes))
             m_progress.readLine(line);
+        return true;
+    });
+    if (closed) {
+        for (const QString& line : m_lines.finish())
+            m_progress.readLine(line);
+        closeOutput();
     }
 }
 

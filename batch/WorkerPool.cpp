@@ -1,5 +1,7 @@
 #include "batch/WorkerPool.h"
 
+#include "engine/ReadAvailable.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -125,18 +127,10 @@ bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
 
 void WorkerPool::Worker::read()
 {
-    char buffer[4096];
-    while (m_busy && !m_ended && m_replyFd >= 0) {
-        const ssize_t count = ::read(m_replyFd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return; // nothing more for now
-        if (count == 0) {
-            endWithoutResult();
-            return;
-        }
-        m_reader.append(QByteArray(buffer, count));
+    if (!m_busy || m_ended || m_replyFd < 0)
+        return;
+    const bool closed = readAvailable(m_replyFd, [&](const QByteArray& bytes) {
+        m_reader.append(bytes);
         while (const std::optional<transcode::WorkerReply> reply = m_reader.nextReply()) {
             if (reply->kind == transcode::WorkerReply::Kind::Progress) {
                 m_position = reply->position;
@@ -145,14 +139,18 @@ void WorkerPool::Worker::read()
             }
             m_result = reply->result;
             m_ended = true;
-            return;
+            return false;
         }
         if (m_reader.malformed()) {
             m_process.terminate();
             endWithoutResult();
-            return;
+            return false;
         }
-    }
+        return true;
+    });
+    // Ended without a result: it crashed, or was stopped.
+    if (closed)
+        endWithoutResult();
 }
 
 void WorkerPool::Worker::endWithoutResult()

@@ -132,7 +132,7 @@ int ChildProcess::beginStart()
     return 0;
 }
 
-int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int stdinFd)
+int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd)
 {
     if (const int error = beginStart())
         return error;
@@ -160,8 +160,7 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, int
     }
     // dup2 onto 0, 1 and 2 clears their close-on-exec flag; every other
     // descriptor of this process is closed in the child.
-    int error = ::posix_spawn_file_actions_adddup2(
-        &setup.actions, stdinFd >= 0 ? stdinFd : setup.nullIn, STDIN_FILENO);
+    int error = ::posix_spawn_file_actions_adddup2(&setup.actions, setup.nullIn, STDIN_FILENO);
     if (!error)
         error = ::posix_spawn_file_actions_adddup2(
             &setup.actions, stdoutFd >= 0 ? stdoutFd : setup.nullOut, STDOUT_FILENO);

@@ -6,10 +6,10 @@
 namespace plumark {
 
 // A child process started from an argument vector (never through a shell),
-// with standard input from the given descriptor, or /dev/null when -1.
-// Standard output and error go to the given descriptors, or to /dev/null
-// when -1. The child is not killed when this object or the program ends; one
-// still running when this object ends is reaped as soon as it ends.
+// with standard input from /dev/null. Standard output and error go to the
+// given descriptors, or to /dev/null when -1. The child is not killed when
+// this object or the program ends; one still running when this object ends
+// is reaped as soon as it ends.
 class ChildProcess
 {
 public:
@@ -21,10 +21,11 @@ public:
     ~ChildProcess();
 
     // Starts the child. Returns 0, or the errno of a failed start.
-    int start(const QStringList& argv, int stdoutFd = -1, int stderrFd = -1, int stdinFd = -1);
+    int start(const QStringList& argv, int stdoutFd = -1, int stderrFd = -1);
     // Starts the child as a copy of this process that runs body and ends with
     // its result: no program start to pay, and whatever this process has
-    // loaded is there already. The copy keeps only its standard descriptors.
+    // loaded is there already. The copy keeps only its standard descriptors;
+    // its standard input comes from stdinFd, or /dev/null when -1.
     int startCopy(int (*body)(), int stdoutFd = -1, int stderrFd = -1, int stdinFd = -1);
 
     pid_t pid() const { return m_pid; }
