@@ -610,6 +610,18 @@ void makeLongInput(const QString& path)
     ASSERT_EQ(ffmpeg.exitCode(), 0);
 }
 
+// count long inputs, 1.m4a and copies of it, in a new folder "in" of dir, and
+// an empty folder "out" beside it for the results.
+void makeLongInputs(const QTemporaryDir& dir, int count)
+{
+    const QString in = dir.filePath(QStringLiteral("in"));
+    QDir().mkpath(in);
+    QDir().mkpath(dir.filePath(QStringLiteral("out")));
+    makeLongInput(in + QStringLiteral("/1.m4a"));
+    for (int i = 2; i <= count; ++i)
+        QFile::copy(in + QStringLiteral("/1.m4a"), in + QStringLiteral("/%1.m4a").arg(i));
+}
+
 // The workers report how far the engine is: the line shows a share of the
 // file before its end.
 TEST(BatchRun, TerminalShowsTheEnginesOwnPosition)
@@ -634,11 +646,7 @@ TEST(BatchRun, StopOfTheWorkersLeavesNoPartialResult)
         QTemporaryDir dir;
         const QString in = dir.filePath(QStringLiteral("in"));
         const QString out = dir.filePath(QStringLiteral("out"));
-        QDir().mkpath(in);
-        QDir().mkpath(out);
-        makeLongInput(in + QStringLiteral("/1.m4a"));
-        for (const char* name : {"2.m4a", "3.m4a", "4.m4a"})
-            QFile::copy(in + QStringLiteral("/1.m4a"), in + QLatin1Char('/') + QLatin1String(name));
+        makeLongInputs(dir, 4);
 
         const test::BatchResult result = test::runConvert(
             {QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
@@ -688,10 +696,7 @@ TEST(BatchRun, KilledBatchLeavesNoWorkerAndNoPartialResult)
     QTemporaryDir dir;
     const QString in = dir.filePath(QStringLiteral("in"));
     const QString out = dir.filePath(QStringLiteral("out"));
-    QDir().mkpath(in);
-    QDir().mkpath(out);
-    makeLongInput(in + QStringLiteral("/1.m4a"));
-    QFile::copy(in + QStringLiteral("/1.m4a"), in + QStringLiteral("/2.m4a"));
+    makeLongInputs(dir, 2);
 
     QList<pid_t> workers;
     test::runConvert({QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("--bitrate"),
