@@ -326,11 +326,14 @@ TEST(RemoveEndedToolsFolders, RemovesOnlyThisUsersFoldersWhoseOwnerHasEnded)
     // A link to an ended run's folder elsewhere is neither followed nor removed.
     const QString target = folderWith(elsewhere.filePath(QStringLiteral("t")), endedRecord);
     ASSERT_TRUE(QFile::link(target, temp.filePath(QStringLiteral("plumark-linked"))));
-    // Another user's folder, where this test may give one away.
+    // Another user's folder, where this test may give one away (as root);
+    // otherwise the folder would be this user's own and is not made.
     const QString foreign =
         folderWith(temp.filePath(QStringLiteral("plumark-foreig")), endedRecord);
     const bool foreignMade =
         ::geteuid() == 0 && ::chown(nativePath(foreign).constData(), 65534, 65534) == 0;
+    if (!foreignMade)
+        QDir(foreign).removeRecursively();
 
     EXPECT_EQ(RemoveEndedToolsFolders(), 2);
 
