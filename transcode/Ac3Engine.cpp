@@ -2,6 +2,8 @@
 
 #include "transcode/AvHandles.h"
 #include "transcode/FormatChain.h"
+#include "transcode/InputFormats.h"
+#include "transcode/JobLimits.h"
 #include "transcode/StreamChoice.h"
 
 #include <QCryptographicHash>
@@ -9,6 +11,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <optional>
 #include <unistd.h>
 
 namespace plumark::transcode {
@@ -33,6 +37,8 @@ void check(int code, const QString& context = {})
 {
     if (code >= 0)
         return;
+    if (code == AVERROR(ENOMEM))
+        fail(memoryLimitReason());
     fail(context.isEmpty() ? errorText(code) : context + QStringLiteral(": ") + errorText(code));
 }
 
@@ -91,7 +97,7 @@ public:
         // A read error ends the input as its end does: what was read is kept.
         while (av_read_frame(m_input.get(), packet.get()) >= 0) {
             if (packet->stream_index == m_streamIndex) {
-                reportPosition(*packet);
+                reportProgress(*packet);
                 decode(packet.get());
             }
             av_packet_unref(packet.get());
@@ -103,13 +109,19 @@ public:
 private:
     void openInput()
     {
+        // Only a music file's own formats are opened, never one that reads
+        // other files or protocols (a playlist or manifest posing as an M4A).
+        const QByteArray path = url(m_job.input);
+        const AVInputFormat* format = nullptr;
+        check(probeInputFormat(path, &format));
+        if (!isMusicFormat(*format))
+            fail(QStringLiteral("The input is not an audio file but %1 (%2).")
+                     .arg(QString::fromUtf8(format->long_name ? format->long_name : format->name),
+                          QString::fromUtf8(format->name)));
         AVFormatContext* input = nullptr;
-        // An input that names other resources (a playlist posing as an M4A)
-        // may reach local files only, never the network.
         AVDictionary* options = nullptr;
-        av_dict_set(&options, "protocol_whitelist", "file", 0);
-        const int opened =
-            avformat_open_input(&input, url(m_job.input).constData(), nullptr, &options);
+        restrictToMusicFormats(&options);
+        const int opened = avformat_open_input(&input, path.constData(), format, &options);
         av_dict_free(&options);
         check(opened);
         m_input.reset(input);
@@ -127,6 +139,10 @@ private:
             m_duration = double(m_input->duration) / AV_TIME_BASE;
         else if (m_stream->duration > 0)
             m_duration = double(m_stream->duration) * av_q2d(m_stream->time_base);
+        m_allowance.emplace(*m_input, *m_stream);
+        const QString refusal = m_allowance->tableRefusal(*m_stream);
+        if (!refusal.isEmpty())
+            fail(refusal);
     }
 
     void openDecoder()
@@ -148,6 +164,7 @@ private:
         }
         // The decoder drops the encoder's priming samples by the stream's timing.
         m_decoder->pkt_timebase = m_stream->time_base;
+        limitDecodedFrames(m_decoder.get(), &m_frameRefused);
         AVDictionary* options = nullptr;
         // Files are converted in parallel by separate processes.
         av_dict_set(&options, "threads", "1", 0);
@@ -160,13 +177,17 @@ private:
             check(AVERROR(ENOMEM));
     }
 
-    void reportPosition(const AVPacket& packet)
+    // Every packet read is progress, also one without a time: the position
+    // then stays where it was.
+    void reportProgress(const AVPacket& packet)
     {
-        if (!m_progress || packet.pts == AV_NOPTS_VALUE)
+        if (!m_progress)
             return;
-        const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
-        m_progress(std::max(0.0, double(packet.pts - start) * av_q2d(m_stream->time_base)),
-                   m_duration);
+        if (packet.pts != AV_NOPTS_VALUE) {
+            const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
+            m_position = std::max(0.0, double(packet.pts - start) * av_q2d(m_stream->time_base));
+        }
+        m_progress(m_position, m_duration);
     }
 
     // One packet, or the decoder's end with nullptr; each call that fails
@@ -196,6 +217,9 @@ private:
 
     void countDecodeError(int code)
     {
+        // Memory is no fault of the data: a cap reached ends the conversion.
+        if (m_frameRefused || code == AVERROR(ENOMEM))
+            fail(memoryLimitReason());
         ++m_decodeErrors;
         m_lastDecodeError = errorText(code);
     }
@@ -274,6 +298,10 @@ private:
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
                 return;
             check(result, QStringLiteral("Error while filtering"));
+            m_resultSamples += m_filtered->nb_samples;
+            const double resultSeconds = double(m_resultSamples) / m_encoder->sample_rate;
+            if (!m_allowance->allows(resultSeconds))
+                fail(m_allowance->reason(resultSeconds));
             encode(m_filtered.get());
             av_frame_unref(m_filtered.get());
         }
@@ -335,6 +363,10 @@ private:
     AVStream* m_stream = nullptr;
     int m_streamIndex = -1;
     double m_duration = -1;
+    double m_position = 0;
+    std::optional<OutputAllowance> m_allowance;
+    bool m_frameRefused = false;
+    qint64 m_resultSamples = 0;
     Codec m_decoder;
     Frame m_frame;
     Frame m_filtered;
@@ -367,12 +399,15 @@ QByteArray partialPathFor(const QByteArray& output)
 
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress)
 {
+    capLibraryAllocations();
     try {
         Conversion conversion(job, progress);
         conversion.run();
         return {true, {}};
     } catch (const EngineFailure& failure) {
         return {false, failure.reason};
+    } catch (const std::bad_alloc&) {
+        return {false, memoryLimitReason()};
     }
 }
 

@@ -75,6 +75,32 @@ const BadInput badInputs[] = {
      },
      "no audio stream"},
     {"rate_not_a_number", goodInput, "Error while opening encoder", "fast"},
+    // Lists that would make the converter read another file's audio.
+    {"hls_playlist",
+     [](const QString& folder) {
+         goodInput(folder);
+         return write(folder + QStringLiteral("/list.m4a"),
+                      "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\ngood.m4a\n#EXT-X-ENDLIST\n");
+     },
+     "not an audio file but Apple HTTP Live Streaming"},
+    {"concat_list",
+     [](const QString& folder) {
+         goodInput(folder);
+         return write(folder + QStringLiteral("/list.m4a"),
+                      "ffconcat version 1.0\nfile good.m4a\n");
+     },
+     "not an audio file but Virtual concatenation script"},
+    {"dash_manifest",
+     [](const QString& folder) {
+         goodInput(folder);
+         return write(folder + QStringLiteral("/list.m4a"),
+                      "<?xml version=\"1.0\"?>\n<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\" "
+                      "profiles=\"urn:mpeg:dash:profile:isoff-on-demand:2011\" type=\"static\" "
+                      "mediaPresentationDuration=\"PT1S\"><Period><AdaptationSet>"
+                      "<Representation id=\"a\" bandwidth=\"1\"><BaseURL>good.m4a</BaseURL>"
+                      "</Representation></AdaptationSet></Period></MPD>\n");
+     },
+     "not an audio file but Dynamic Adaptive Streaming"},
 };
 
 class EngineFailure : public ::testing::TestWithParam<BadInput>
