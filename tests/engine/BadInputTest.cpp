@@ -121,7 +121,7 @@ const Row rows[] = {
                             QStringLiteral("mp4"), s.in + QStringLiteral("/video.m4a")});
          s.addBad(s.in + QStringLiteral("/video.m4a"),
                   s.batch ? QStringLiteral("The input has no audio stream.")
-                          : QStringLiteral("Output file #0 does not contain any stream"));
+                          : QStringLiteral("does not contain any stream"));
      }},
     {"Folder",
      [](Scene& s) {
