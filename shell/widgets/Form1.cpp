@@ -448,6 +448,8 @@ void Form1::setMousePointer(int value)
 void Form1::setCaption(const QString& caption)
 {
     setWindowTitle(caption);
+    // Qt 6.11 no longer names a window by its title to screen readers.
+    setAccessibleName(caption);
 }
 
 void Form1::setProductIcon()
