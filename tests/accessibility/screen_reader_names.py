@@ -103,7 +103,7 @@ def controls(node):
     for child in node:
         if child is None:
             continue
-        # Newer AT-SPI (that of Debian unstable) calls a push button "button".
+        # The AT-SPI of Debian 13 and later calls a push button "button".
         role = "push button" if child.getRoleName() == "button" else child.getRoleName()
         found.append((role, read_name(child)))
         # The list's rows, header and the rate box's pop-up are the
