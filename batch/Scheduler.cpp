@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <poll.h>
+#include <tuple>
 
 namespace plumark {
 
@@ -110,7 +111,7 @@ void Scheduler::start(int index)
         endJob(job, BatchJob::State::NotConverted, refusal);
         return;
     }
-    DeleteFileQuietly(job.output);
+    // An old result stays until a complete new one is renamed over it.
     if (job.rateToken.isEmpty() && m_setup.findRate)
         m_setup.findRate(job);
 
@@ -122,7 +123,6 @@ void Scheduler::start(int index)
     running->run = m_setup.startRun(job, &failure);
     if (!running->run) {
         endJob(job, BatchJob::State::NotConverted, failure);
-        DeleteFileQuietly(job.output);
         return;
     }
     job.state = BatchJob::State::Running;
@@ -136,12 +136,19 @@ void Scheduler::finish(Running& running)
     job.duration = running.run->duration();
     const QString reason = running.run->failure();
     if (!reason.isEmpty()) {
-        // A failed conversion leaves no empty or truncated result behind.
-        DeleteFileQuietly(job.output);
+        // The converter removed its partial result; the final name, whatever
+        // is there, is not this job's to remove.
         endJob(job, BatchJob::State::NotConverted, reason);
         return;
     }
-    job.resultKbps = readAc3Header(job.output).bitRateKbps;
+    const Ac3Header header = readAc3Header(job.output);
+    if (!header.valid) {
+        endJob(job, BatchJob::State::NotConverted,
+               QStringLiteral("The result is not there after it was written."));
+        return;
+    }
+    job.resultKbps = header.bitRateKbps;
+    std::tie(job.endedAt, job.declaredLength) = running.run->earlyEnd();
     endJob(job, BatchJob::State::Converted);
 }
 
@@ -198,7 +205,6 @@ void Scheduler::stopAll(int firstNotStarted)
             continue;
         }
         BatchJob& job = m_jobs[running->index];
-        DeleteFileQuietly(job.output);
         endJob(job, BatchJob::State::NotConverted,
                QStringLiteral("Stopped before the conversion was finished."));
     }
