@@ -46,16 +46,15 @@ bool Scheduler::run()
             stopAll(m_next);
             return false;
         }
-        while (m_next < count && int(m_running.size()) < m_setup.jobs) {
+        while (m_next < count && int(m_running.size()) < m_setup.jobs && !m_startDeferred) {
             BatchJob& job = m_jobs[m_next];
             if (job.state != BatchJob::State::Pending) {
                 // Skipped or refused when the batch was planned.
                 ++m_done;
                 m_display.fileFinished(job, m_done, count);
             } else {
-                if (conflictsWithRunning(job))
+                if (conflictsWithRunning(job) || !start(m_next))
                     break;
-                start(m_next);
             }
             ++m_next;
         }
@@ -93,7 +92,7 @@ bool Scheduler::conflictsWithRunning(const BatchJob& job) const
     });
 }
 
-void Scheduler::start(int index)
+bool Scheduler::start(int index)
 {
     BatchJob& job = m_jobs[index];
     if (!job.folderToMake.isEmpty()) {
@@ -101,7 +100,7 @@ void Scheduler::start(int index)
         if (!problem.isEmpty()) {
             endJob(job, BatchJob::State::NotConverted,
                    QStringLiteral("The folder %1.").arg(problem));
-            return;
+            return true;
         }
     }
     QString refusal = outputFolderRefusal(job.output);
@@ -109,7 +108,7 @@ void Scheduler::start(int index)
         refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {
         endJob(job, BatchJob::State::NotConverted, refusal);
-        return;
+        return true;
     }
     // An old result stays until a complete new one is renamed over it.
     if (job.rateToken.isEmpty() && m_setup.findRate)
@@ -122,11 +121,19 @@ void Scheduler::start(int index)
     QString failure;
     running->run = m_setup.startRun(job, &failure);
     if (!running->run) {
+        // No converter could be started (no process to spare, say): the file
+        // waits for one of the running converters to end, and fails only
+        // when none is left to wait for.
+        if (!m_running.empty()) {
+            m_startDeferred = true;
+            return false;
+        }
         endJob(job, BatchJob::State::NotConverted, failure);
-        return;
+        return true;
     }
     job.state = BatchJob::State::Running;
     m_running.push_back(std::move(running));
+    return true;
 }
 
 void Scheduler::finish(Running& running)
@@ -141,13 +148,7 @@ void Scheduler::finish(Running& running)
         endJob(job, BatchJob::State::NotConverted, reason);
         return;
     }
-    const Ac3Header header = readAc3Header(job.output);
-    if (!header.valid) {
-        endJob(job, BatchJob::State::NotConverted,
-               QStringLiteral("The result is not there after it was written."));
-        return;
-    }
-    job.resultKbps = header.bitRateKbps;
+    job.resultKbps = readAc3Header(job.output).bitRateKbps;
     std::tie(job.endedAt, job.declaredLength) = running.run->earlyEnd();
     endJob(job, BatchJob::State::Converted);
 }
@@ -191,6 +192,7 @@ void Scheduler::reapEnded()
         }
         finish(**it);
         it = m_running.erase(it);
+        m_startDeferred = false;
     }
 }
 

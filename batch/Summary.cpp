@@ -1,6 +1,7 @@
 #include "batch/Summary.h"
 
 #include "batch/ProgressEstimate.h"
+#include "engine/Paths.h"
 
 #include <QMap>
 #include <QStringList>
@@ -43,11 +44,12 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     QStringList endedEarly;
     for (const BatchJob& job : jobs) {
         if (job.state == BatchJob::State::Converted && job.endedAt >= 0)
-            endedEarly.append(
-                QStringLiteral("  %1: input ends early: %2 of %3")
-                    .arg(job.input, clockText(job.endedAt), clockText(job.declaredLength)));
+            endedEarly.append(QStringLiteral("  %1: input ends early: %2 of %3")
+                                  .arg(printableName(job.input), clockText(job.endedAt),
+                                       clockText(job.declaredLength)));
         if (!job.rateNote.isEmpty())
-            rateNotes.append(QStringLiteral("  %1: %2").arg(job.input, job.rateNote));
+            rateNotes.append(QStringLiteral("  %1: %2")
+                                 .arg(printableName(job.input), printableName(job.rateNote)));
         switch (job.state) {
         case BatchJob::State::Converted: {
             ++converted;
@@ -62,7 +64,8 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
             ++notStarted;
             break;
         default:
-            failures.append(QStringLiteral("  %1: %2").arg(job.input, job.reason));
+            failures.append(QStringLiteral("  %1: %2")
+                                .arg(printableName(job.input), printableName(job.reason)));
             break;
         }
     }
