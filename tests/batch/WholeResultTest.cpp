@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -11,6 +12,7 @@
 #include <QThread>
 #include <algorithm>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace plumark {
@@ -170,6 +172,80 @@ TEST(WholeResult, ATruncatedInputIsConvertedAndNamed)
             << result.out.toStdString();
         EXPECT_NEAR(test::probeMedia(dir.filePath(QStringLiteral("in/cut.ac3"))).duration, 7.7,
                     0.3);
+    }
+}
+
+// --skip-existing keeps a result only when its frames run whole to its end
+// and hold its input's audio: cut, lengthened, zeroed, empty and header-only
+// results are made again, for inputs of several lengths.
+TEST(WholeResult, SkipExistingKeepsOnlyWholeResults)
+{
+    struct Case
+    {
+        const char* name;
+        bool kept;
+        std::function<QByteArray(const QByteArray&)> damage;
+    };
+    // At 48 kHz and 192k every AC3 frame is 768 bytes.
+    constexpr int FrameBytes = 768;
+    const QList<Case> cases{
+        {"whole", true, [](const QByteArray& result) { return result; }},
+        {"cut-by-a-frame", false,
+         [](const QByteArray& result) { return result.left(result.size() - FrameBytes); }},
+        {"a-frame-more", false,
+         [](const QByteArray& result) { return result + result.right(FrameBytes); }},
+        {"cut-mid-frame", false,
+         [](const QByteArray& result) { return result.left(result.size() - 100); }},
+        {"zero-filled", false,
+         [](const QByteArray& result) { return QByteArray(result.size(), '\0'); }},
+        {"empty", false, [](const QByteArray&) { return QByteArray(); }},
+        {"header-only", false, [](const QByteArray& result) { return result.left(6); }},
+    };
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    QDir().mkpath(in);
+    const QList<double> lengths{0.5, 1.0, 1.7, 2.3};
+    for (const double seconds : lengths) {
+        const QString source = dir.filePath(QStringLiteral("%1.m4a").arg(seconds));
+        QProcess ffmpeg;
+        ffmpeg.setStandardInputFile(QProcess::nullDevice());
+        ffmpeg.start(QStringLiteral("ffmpeg"),
+                     {QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-f"),
+                      QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("sine=f=440:r=48000:d=%1").arg(seconds),
+                      QStringLiteral("-c:a"), QStringLiteral("aac"), source});
+        ASSERT_TRUE(ffmpeg.waitForFinished(60000));
+        for (const Case& c : cases)
+            QFile::copy(source, in + QStringLiteral("/%1-%2.m4a").arg(seconds).arg(c.name));
+    }
+    const QStringList arguments{QStringLiteral("--bitrate"), QStringLiteral("192k"), in};
+    ASSERT_EQ(test::runConvert(arguments).exitCode, 0);
+    QMap<QString, QByteArray> whole;
+    for (const double seconds : lengths) {
+        for (const Case& c : cases) {
+            const QString result = in + QStringLiteral("/%1-%2.ac3").arg(seconds).arg(c.name);
+            QFile file(result);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            whole.insert(result, bytes);
+            test::writeFile(result, c.damage(bytes));
+        }
+    }
+
+    const test::BatchResult again =
+        test::runConvert(QStringList{QStringLiteral("--skip-existing")} + arguments);
+    EXPECT_EQ(again.exitCode, 0) << again.out.toStdString();
+    for (const double seconds : lengths) {
+        for (const Case& c : cases) {
+            const QString input = in + QStringLiteral("/%1-%2.m4a").arg(seconds).arg(c.name);
+            const QString result = in + QStringLiteral("/%1-%2.ac3").arg(seconds).arg(c.name);
+            const QString said = c.kept ? QStringLiteral("] Skipped: ") + input
+                                        : QStringLiteral("] Converted: ") + input;
+            EXPECT_TRUE(again.out.contains(said)) << result.toStdString();
+            QFile file(result);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), whole.value(result)) << result.toStdString();
+        }
     }
 }
 
