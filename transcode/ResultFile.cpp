@@ -157,6 +157,23 @@ QString commitPartial(const QByteArray& partial, const QByteArray& output)
     return problem;
 }
 
+void syncWrittenFile(const QByteArray& path)
+{
+    int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info
+    {
+    };
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fsync(fd) != 0) {
+        closeFd(fd);
+        return;
+    }
+    closeFd(fd);
+    int folder = ::open(split(path).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0)
+        ::fsync(folder);
+    closeFd(folder);
+}
+
 ResultFile::~ResultFile()
 {
     discard();
