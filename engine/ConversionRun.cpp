@@ -7,6 +7,7 @@
 #include "engine/Tools.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
+#include "transcode/ResultFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -181,6 +182,9 @@ void MainForm::PushButton2_Click()
             if (!reason.isEmpty()) {
                 DeleteFileQuietly(outputPath, yield);
                 m_notConverted.append({inputPath, reason});
+            } else {
+                // A result counts once it is on the disk, not only in the cache.
+                transcode::syncWrittenFile(nativePath(outputPath));
             }
         });
     }
