@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <poll.h>
+#include <tuple>
 
 namespace plumark {
 
@@ -45,16 +46,15 @@ bool Scheduler::run()
             stopAll(m_next);
             return false;
         }
-        while (m_next < count && int(m_running.size()) < m_setup.jobs) {
+        while (m_next < count && int(m_running.size()) < m_setup.jobs && !m_startDeferred) {
             BatchJob& job = m_jobs[m_next];
             if (job.state != BatchJob::State::Pending) {
                 // Skipped or refused when the batch was planned.
                 ++m_done;
                 m_display.fileFinished(job, m_done, count);
             } else {
-                if (conflictsWithRunning(job))
+                if (conflictsWithRunning(job) || !start(m_next))
                     break;
-                start(m_next);
             }
             ++m_next;
         }
@@ -92,7 +92,7 @@ bool Scheduler::conflictsWithRunning(const BatchJob& job) const
     });
 }
 
-void Scheduler::start(int index)
+bool Scheduler::start(int index)
 {
     BatchJob& job = m_jobs[index];
     if (!job.folderToMake.isEmpty()) {
@@ -100,7 +100,7 @@ void Scheduler::start(int index)
         if (!problem.isEmpty()) {
             endJob(job, BatchJob::State::NotConverted,
                    QStringLiteral("The folder %1.").arg(problem));
-            return;
+            return true;
         }
     }
     QString refusal = outputFolderRefusal(job.output);
@@ -108,9 +108,9 @@ void Scheduler::start(int index)
         refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {
         endJob(job, BatchJob::State::NotConverted, refusal);
-        return;
+        return true;
     }
-    DeleteFileQuietly(job.output);
+    // An old result stays until a complete new one is renamed over it.
     if (job.rateToken.isEmpty() && m_setup.findRate)
         m_setup.findRate(job);
 
@@ -121,12 +121,19 @@ void Scheduler::start(int index)
     QString failure;
     running->run = m_setup.startRun(job, &failure);
     if (!running->run) {
+        // No converter could be started (no process to spare, say): the file
+        // waits for one of the running converters to end, and fails only
+        // when none is left to wait for.
+        if (!m_running.empty()) {
+            m_startDeferred = true;
+            return false;
+        }
         endJob(job, BatchJob::State::NotConverted, failure);
-        DeleteFileQuietly(job.output);
-        return;
+        return true;
     }
     job.state = BatchJob::State::Running;
     m_running.push_back(std::move(running));
+    return true;
 }
 
 void Scheduler::finish(Running& running)
@@ -136,12 +143,13 @@ void Scheduler::finish(Running& running)
     job.duration = running.run->duration();
     const QString reason = running.run->failure();
     if (!reason.isEmpty()) {
-        // A failed conversion leaves no empty or truncated result behind.
-        DeleteFileQuietly(job.output);
+        // The converter removed its partial result; the final name, whatever
+        // is there, is not this job's to remove.
         endJob(job, BatchJob::State::NotConverted, reason);
         return;
     }
     job.resultKbps = readAc3Header(job.output).bitRateKbps;
+    std::tie(job.endedAt, job.declaredLength) = running.run->earlyEnd();
     endJob(job, BatchJob::State::Converted);
 }
 
@@ -184,6 +192,7 @@ void Scheduler::reapEnded()
         }
         finish(**it);
         it = m_running.erase(it);
+        m_startDeferred = false;
     }
 }
 
@@ -198,7 +207,6 @@ void Scheduler::stopAll(int firstNotStarted)
             continue;
         }
         BatchJob& job = m_jobs[running->index];
-        DeleteFileQuietly(job.output);
         endJob(job, BatchJob::State::NotConverted,
                QStringLiteral("Stopped before the conversion was finished."));
     }

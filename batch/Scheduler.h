@@ -44,7 +44,8 @@ private:
     struct Running;
 
     bool conflictsWithRunning(const BatchJob& job) const;
-    void start(int index);
+    // False when the job could not start yet and waits for a running one.
+    bool start(int index);
     void finish(Running& running);
     void endJob(BatchJob& job, BatchJob::State state, const QString& reason = {});
     void waitForOutput();
@@ -61,6 +62,7 @@ private:
     int m_done = 0;
     int m_next = 0;
     int m_probedAhead = -1;
+    bool m_startDeferred = false;
 };
 
 } // namespace plumark

@@ -49,9 +49,16 @@ WorkerPool::~WorkerPool()
 
 WorkerPool::Worker* WorkerPool::start(const transcode::Ac3Job& job, QString* failure)
 {
-    for (const auto& worker : m_workers) {
-        if (!worker->idle())
-            continue;
+    // A worker already running takes the job before a new one is started:
+    // where no further process can be made, the running ones still serve.
+    std::vector<Worker*> idle;
+    for (const auto& worker : m_workers)
+        if (worker->idle() && worker->m_process.running())
+            idle.push_back(worker.get());
+    for (const auto& worker : m_workers)
+        if (worker->idle() && !worker->m_process.running())
+            idle.push_back(worker.get());
+    for (Worker* worker : idle) {
         // A worker that died while idle, or never started, is started afresh.
         if (!worker->m_process.running() && !worker->launch()) {
             *failure = QStringLiteral("The converter worker could not be started (%1).")
@@ -59,12 +66,12 @@ WorkerPool::Worker* WorkerPool::start(const transcode::Ac3Job& job, QString* fai
             return nullptr;
         }
         if (worker->send(job))
-            return worker.get();
+            return worker;
         // The worker ended before it could take the job: a fresh one tries.
         worker->closePipes();
         worker->m_process.waitFor(IdleEndWaitMs);
         if (worker->launch() && worker->send(job))
-            return worker.get();
+            return worker;
         *failure = QStringLiteral("The converter worker could not be started.");
         return nullptr;
     }
@@ -116,6 +123,7 @@ bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
     m_ended = false;
     m_stopping = false;
     m_output = job.output;
+    m_partial.clear();
     m_position = 0;
     m_duration = -1;
     m_result = {};
@@ -135,6 +143,12 @@ void WorkerPool::Worker::read()
             if (reply->kind == transcode::WorkerReply::Kind::Progress) {
                 m_position = reply->position;
                 m_duration = reply->duration;
+                continue;
+            }
+            if (reply->kind == transcode::WorkerReply::Kind::Partial) {
+                // Only a partial name of this job's result is ever removed.
+                if (transcode::isPartialPathOf(reply->partial, m_output))
+                    m_partial = reply->partial;
                 continue;
             }
             m_result = reply->result;
@@ -158,7 +172,8 @@ void WorkerPool::Worker::endWithoutResult()
     closePipes();
     m_process.waitFor(KillWaitMs);
     // What the worker was writing is no result.
-    ::unlink(transcode::partialPathFor(m_output).constData());
+    if (!m_partial.isEmpty())
+        ::unlink(m_partial.constData());
     m_result = {false, m_stopping ? QStringLiteral("Stopped before the conversion was finished.")
                                   : QString::fromLatin1(CrashReason)};
     m_ended = true;

@@ -2,6 +2,7 @@
 
 #include "engine/Paths.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <climits>
 #include <cstdlib>
@@ -71,12 +72,16 @@ QString OutputClaims::claim(const QString& inputPath, const QString& outputPath)
     if (listed.isEmpty() && outputId)
         listed = m_listedById.value(*outputId);
     if (!listed.isEmpty())
-        return QStringLiteral("The result would replace the listed file \"%1\".").arg(listed);
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the listed file \"%1\".")
+            .arg(listed);
 
     // The same file listed again may replace its own earlier result.
     const auto earlier = m_claimed.constFind(outputKey);
     if (earlier != m_claimed.cend() && !sameFile(earlier->key, earlier->id, inputKey, inputId))
-        return QStringLiteral("The result would replace the result of \"%1\".").arg(earlier->path);
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the result of \"%1\".")
+            .arg(earlier->path);
     m_claimed.insert(outputKey, {inputPath, inputKey, inputId});
     return {};
 }

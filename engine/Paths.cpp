@@ -2,6 +2,7 @@
 
 #include "shell/Failure.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -109,6 +110,24 @@ QString printablePath(const QString& path)
     return text;
 }
 
+QString printableName(const QString& path)
+{
+    QString text;
+    for (const QChar c : printablePath(path)) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+            for (const char byte : QString(c).toUtf8())
+                text +=
+                    QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(byte), 16)
+                                                .rightJustified(2, QLatin1Char('0'))
+                                                .toUpper();
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
 bool FileExists(const QString& path)
 {
     struct stat st;
@@ -179,7 +198,7 @@ void ForceDeleteFile(const QString& path)
         if (::unlink(p.constData()) == 0)
             return;
     }
-    throw Failure(QStringLiteral("Could not delete \"%1\": %2")
+    throw Failure(QCoreApplication::translate("Failure", "Could not delete \"%1\": %2")
                       .arg(path, QString::fromLocal8Bit(std::strerror(first))));
 }
 

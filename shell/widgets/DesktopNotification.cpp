@@ -24,13 +24,13 @@ void notifyRunEnded(const QString& appName, int converted, int notConverted)
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     const QString body =
-        QCoreApplication::translate("DesktopNotification", "Converted: %1\nNot converted: %2")
+        QCoreApplication::translate("Conversion", "Converted: %1\nNot converted: %2")
             .arg(converted)
             .arg(notConverted);
     const QVariantMap hints{
         {QStringLiteral("desktop-entry"), QStringLiteral("com.kestrova.Plumark")}};
     notify << appName << 0U << QStringLiteral("plumark")
-           << QCoreApplication::translate("DesktopNotification", "Done.") << body << QStringList()
+           << QCoreApplication::translate("Conversion", "Done.") << body << QStringList()
            << hints << DefaultExpiry;
     // No answer is awaited: a missing service costs nothing and shows nothing.
     bus.send(notify);

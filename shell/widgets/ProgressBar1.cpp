@@ -19,6 +19,8 @@ ProgressBar1::ProgressBar1(QWidget* parent) : QProgressBar(parent)
     QProgressBar::setValue(0);
     setTextVisible(true);
     setAlignment(Qt::AlignCenter);
+    // A screen reader reads the bar's text ("Processing: ...") as its description.
+    setAccessibleDescription(m_text);
 }
 
 // The default rounding mode takes a half to the even neighbour (12.5 to 12).
@@ -49,6 +51,7 @@ void ProgressBar1::initStyleOption(QStyleOptionProgressBar* option) const
 void ProgressBar1::setText(const QString& text)
 {
     m_text = text;
+    setAccessibleDescription(text);
     update();
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/Window.h"
 
+#include <QCoreApplication>
 #include <QProgressBar>
 
 namespace plumark {
@@ -26,7 +27,7 @@ protected:
 
 private:
     double m_value = 0;
-    QString m_text = QStringLiteral("Progress Bar");
+    QString m_text = QCoreApplication::translate("Conversion", "Progress Bar");
 };
 
 } // namespace plumark
