@@ -30,8 +30,8 @@ void notifyRunEnded(const QString& appName, int converted, int notConverted)
     const QVariantMap hints{
         {QStringLiteral("desktop-entry"), QStringLiteral("com.kestrova.Plumark")}};
     notify << appName << 0U << QStringLiteral("plumark")
-           << QCoreApplication::translate("Conversion", "Done.") << body << QStringList()
-           << hints << DefaultExpiry;
+           << QCoreApplication::translate("Conversion", "Done.") << body << QStringList() << hints
+           << DefaultExpiry;
     // No answer is awaited: a missing service costs nothing and shows nothing.
     bus.send(notify);
 }
