@@ -1,7 +1,6 @@
 #include "TestForm.h"
 #include "engine/QStringPrinter.h"
 
-#include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -49,10 +48,7 @@ protected:
                       QAbstractItemView::ExtendedSelection);
             dialog->setDirectory(folder);
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            dialog->activateWindow();
-            QDeadlineTimer deadline(5000);
-            while (QApplication::activeWindow() != dialog && !deadline.hasExpired())
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            activate(dialog);
             name->setFocus();
             EXPECT_TRUE(name->hasFocus());
             name->setText(text);
@@ -87,7 +83,7 @@ protected:
         whenDialogShows([&](QWidget* shown) {
             auto* dialog = static_cast<QFileDialog*>(shown);
             dialog->setDirectory(folder);
-            QApplication::setActiveWindow(dialog);
+            activate(dialog);
             // The dialog shows either its list or its detail view.
             QAbstractItemView* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
             if (!view->isVisible())

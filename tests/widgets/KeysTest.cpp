@@ -25,7 +25,7 @@ protected:
         WindowTest::SetUp();
         form.form().Form_Load();
         form.show();
-        QApplication::setActiveWindow(&form);
+        activate(&form);
     }
 
     // A key pressed and released where the keyboard's focus is.
