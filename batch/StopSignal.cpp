@@ -33,9 +33,7 @@ StopSignal::StopSignal()
     m_writeFd = fds[1];
     stopWriteFd = m_writeFd;
 
-    struct sigaction action
-    {
-    };
+    struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

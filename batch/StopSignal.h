@@ -27,15 +27,9 @@ private:
     int m_readFd = -1;
     int m_writeFd = -1;
     int m_signal = 0;
-    struct sigaction m_oldInt
-    {
-    };
-    struct sigaction m_oldTerm
-    {
-    };
-    struct sigaction m_oldHup
-    {
-    };
+    struct sigaction m_oldInt = {};
+    struct sigaction m_oldTerm = {};
+    struct sigaction m_oldHup = {};
 };
 
 } // namespace plumark

@@ -87,6 +87,7 @@ private:
     bool m_stopping = false;
     std::chrono::steady_clock::time_point m_lastNews;
     QByteArray m_output;
+    QByteArray m_partial; // what the worker writes the result under, once it says
     double m_position = 0;
     double m_duration = -1;
     transcode::Ac3Result m_result;

@@ -3,6 +3,11 @@
 # results converted there) reaches the package.
 include(GNUInstallDirs)
 
+# Folders get the usual modes whatever the builder's umask (0002 gives 0775).
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+
 set(PLUMARK_DATA_DIR ${CMAKE_INSTALL_DATADIR}/plumark)
 set(PLUMARK_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/plumark)
 
@@ -13,6 +18,7 @@ foreach(asset ${PLUMARK_ASSET_FILES})
     install(FILES ${PLUMARK_ASSET_ROOT}/${asset} DESTINATION ${PLUMARK_DATA_DIR}/${folder})
 endforeach()
 install(FILES ${PLUMARK_SAMPLE_FILES} DESTINATION ${PLUMARK_DATA_DIR}/Samples)
+install(FILES ${PLUMARK_QM_FILES} DESTINATION ${PLUMARK_DATA_DIR}/translations)
 
 install(FILES packaging/com.kestrova.Plumark.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -58,9 +64,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # proportional sans font: with Liberation alone, fontconfig picks its
 # monospace face for the toolkit's default font. Opening a folder goes
 # through xdg-open. The converter loads libavfilter only when an input needs
-# it, so the scan of the program's libraries cannot see that one.
+# it, so the scan of the program's libraries cannot see that one. Qt's own
+# dialogs speak the user's language with Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "ffmpeg, libavfilter${PLUMARK_AVFILTER_MAJOR}, libimage-exiftool-perl, qt6-qpa-plugins, fonts-liberation, fonts-dejavu-core")
+    "ffmpeg, libavfilter${PLUMARK_AVFILTER_MAJOR}, libimage-exiftool-perl, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
 

@@ -1,9 +1,11 @@
 #include "engine/ConversionRules.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <vector>
 
 namespace plumark {
 
@@ -20,22 +22,28 @@ namespace {
 QString kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
+        return QCoreApplication::translate("Conversion", "a folder");
     if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe (FIFO)");
+        return QCoreApplication::translate("Conversion", "a named pipe (FIFO)");
     if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
+        return QCoreApplication::translate("Conversion", "a socket");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
+        return QCoreApplication::translate("Conversion", "a device");
+    return QCoreApplication::translate("Conversion", "not a regular file");
 }
 
 } // namespace
 
+QString folderMissingText()
+{
+    return QCoreApplication::translate("Conversion",
+                                       "Folder does not exist. Please select another folder.");
+}
+
 QString outputFolderRefusal(const QString& outputPath)
 {
     if (outputPath.isEmpty() || !FolderExists(ParentFolder(outputPath)))
-        return QString::fromLatin1(FolderMissingText);
+        return folderMissingText();
     return {};
 }
 
@@ -45,17 +53,19 @@ QString refusalReason(const QString& inputPath, const QString& outputPath)
     if (inputPath.isEmpty() || ::stat(nativePath(inputPath).constData(), &input) != 0) {
         const int error = inputPath.isEmpty() ? ENOENT : errno;
         if (error == ENOENT || error == ENOTDIR)
-            return QStringLiteral("The file does not exist.");
-        return QStringLiteral("The file cannot be read: %1.")
+            return QCoreApplication::translate("Conversion", "The file does not exist.");
+        return QCoreApplication::translate("Conversion", "The file cannot be read: %1.")
             .arg(QString::fromLocal8Bit(std::strerror(error)));
     }
     if (!S_ISREG(input.st_mode))
-        return QStringLiteral("This is %1, not a regular file.").arg(kindOf(input.st_mode));
+        return QCoreApplication::translate("Conversion", "This is %1, not a regular file.")
+            .arg(kindOf(input.st_mode));
 
     struct stat output;
     if (!outputPath.isEmpty() && ::stat(nativePath(outputPath).constData(), &output) == 0 &&
         output.st_dev == input.st_dev && output.st_ino == input.st_ino)
-        return QStringLiteral("The result would replace the input file.");
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the input file.");
     return {};
 }
 
@@ -68,12 +78,41 @@ bool isProgressLine(const QString& line)
     return line.startsWith(QLatin1String("size=")) && line.contains(QLatin1String("time="));
 }
 
-// Closing lines the converter adds after the line that names the cause.
+// A line without the tags ffmpeg puts before it ("[out#0/ac3 @ 0x55e6...] ").
+QString withoutTags(const QString& line)
+{
+    static const QRegularExpression tags(QStringLiteral("^(\\[[^\\]]* @ 0x[0-9a-fA-F]+\\] *)+"));
+    return QString(line).remove(tags);
+}
+
+// Lines the converter adds after the one that names the cause: they say only
+// that the run failed, or repeat the cause in general terms. The wording is
+// that of ffmpeg 5.1, 7.1 and 9.0.
 bool isSummaryLine(const QString& line)
 {
-    return line == QLatin1String("Conversion failed!") ||
-           line.startsWith(QLatin1String("Error submitting ")) ||
-           (line.startsWith(QLatin1String("video:")) && line.contains(QLatin1String(" audio:")));
+    static const QRegularExpression closing(QStringLiteral(
+        "^(Conversion failed!|Error submitting .*|video:.* audio:.*"
+        "|Output file is empty, nothing was encoded.*|Error opening (input|output) files?\\b.*"
+        "|Error encoding a frame: .*|Task finished with error code.*"
+        "|Terminating thread with return code.*"
+        "|No filtered frames for output stream.*)$"));
+    return closing.match(withoutTags(line)).hasMatch();
+}
+
+// The converter's description of an input or output and of its streams: the
+// header line and the indented lines under it.
+bool isHeaderStart(const QString& line)
+{
+    static const QRegularExpression header(
+        QStringLiteral("^((Input|Output) #\\d+, .*|Stream mapping:|Press \\[q\\] to stop.*)$"));
+    return header.match(line).hasMatch();
+}
+
+// The converter refuses to replace a file of the result's name; ffmpeg 7.1
+// and later exit with 0 all the same.
+bool isRefusalLine(const QString& line)
+{
+    return line.endsWith(QLatin1String("Not overwriting - exiting"));
 }
 
 // The converter says its result could not be written out, yet exits with 0
@@ -90,15 +129,19 @@ QString lastErrorLine(const QByteArray& errorOutput)
 {
     static const QRegularExpression breaks(QStringLiteral("[\r\n]"));
     const QStringList lines = QString::fromUtf8(errorOutput).split(breaks, Qt::SkipEmptyParts);
+    std::vector<bool> inHeader(size_t(lines.size()), false);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        inHeader[size_t(i)] = isHeaderStart(lines[i]) || (i > 0 && inHeader[size_t(i - 1)] &&
+                                                          lines[i].startsWith(QLatin1Char(' ')));
     QString lastLine;
     QString lastProgressFree;
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
-        const QString line = it->trimmed();
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        const QString line = lines[i].trimmed();
         if (line.isEmpty())
             continue;
         if (lastLine.isEmpty())
             lastLine = line;
-        if (isProgressLine(line))
+        if (isProgressLine(line) || inHeader[size_t(i)])
             continue;
         if (!isSummaryLine(line))
             return line;
@@ -114,22 +157,27 @@ QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
     if (exitCode < 0) {
         // A start failure is the runtime's error number plus 0x80040000.
         const qint64 number = qint64(exitCode) - qint64(qint32(0x80040000u));
-        const QString cause = number == 53   ? QStringLiteral("file not found")
-                              : number == 70 ? QStringLiteral("permission denied")
-                                             : QStringLiteral("error %1").arg(number);
-        return QStringLiteral("The converter could not be started (%1).").arg(cause);
+        const QString cause =
+            number == 53   ? QCoreApplication::translate("Conversion", "file not found")
+            : number == 70 ? QCoreApplication::translate("Conversion", "permission denied")
+                           : QCoreApplication::translate("Conversion", "error %1").arg(number);
+        return QCoreApplication::translate("Conversion", "The converter could not be started (%1).")
+            .arg(cause);
     }
     if (exitCode != 0)
-        return errorLine.isEmpty()
-                   ? QStringLiteral("The converter failed with exit code %1.").arg(exitCode)
-                   : errorLine;
+        return errorLine.isEmpty() ? QCoreApplication::translate(
+                                         "Conversion", "The converter failed with exit code %1.")
+                                         .arg(exitCode)
+                                   : errorLine;
     if (isWriteFailureLine(errorLine))
         return errorLine;
     struct stat output;
     if (::stat(nativePath(outputPath).constData(), &output) != 0 || !S_ISREG(output.st_mode))
-        return QStringLiteral("The converter wrote no output file.");
+        return isRefusalLine(errorLine) ? errorLine
+                                        : QCoreApplication::translate(
+                                              "Conversion", "The converter wrote no output file.");
     if (output.st_size == 0)
-        return QStringLiteral("The converter wrote an empty file.");
+        return QCoreApplication::translate("Conversion", "The converter wrote an empty file.");
     return {};
 }
 

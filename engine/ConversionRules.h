@@ -12,9 +12,10 @@ namespace plumark {
 QString outputPathFor(const QString& inputPath, const QString& outputFolder,
                       PathStyle style = PathStyle::Native);
 
-inline constexpr auto FolderMissingText = "Folder does not exist. Please select another folder.";
+// "Folder does not exist. Please select another folder." in the window's language.
+QString folderMissingText();
 
-// FolderMissingText when the output has no existing folder (an empty output
+// folderMissingText() when the output has no existing folder (an empty output
 // path included), else an empty text: checked as each file's turn comes, so
 // that an output folder emptied or removed during a run never sends a result
 // elsewhere.
@@ -27,11 +28,15 @@ QString outputFolderRefusal(const QString& outputPath);
 QString refusalReason(const QString& inputPath, const QString& outputPath);
 
 // The last line of a converter's error output that says something, for the
-// report of files that could not be converted.
+// report of files that could not be converted: progress, the description of
+// the streams and the closing lines that only say the run failed are passed
+// over.
 QString lastErrorLine(const QByteArray& errorOutput);
 
 // Why a finished conversion does not count, or an empty text when it does:
-// a non-zero exit code, a start failure, or no output (or an empty one).
+// a non-zero exit code, a start failure, or no output (or an empty one). A
+// converter that refused to replace a file of the result's name is named by
+// its refusal even when it exits with 0.
 QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
                                 const QString& errorLine);
 

@@ -7,7 +7,9 @@
 #include "engine/Tools.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
+#include "transcode/ResultFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 
@@ -22,18 +24,22 @@ constexpr qint64 ErrorTailBytes = 16 * 1024;
 
 QString doneMessage(const QList<NotConverted>& notConverted)
 {
-    QString text = QStringLiteral("Done.");
+    QString text = QCoreApplication::translate("Conversion", "Done.");
     if (notConverted.isEmpty())
         return text;
-    text += notConverted.size() == 1
-                ? QStringLiteral("\r\r1 file could not be converted:\r")
-                : QStringLiteral("\r\r%1 files could not be converted:\r").arg(notConverted.size());
+    text += QStringLiteral("\r\r") +
+            (notConverted.size() == 1
+                 ? QCoreApplication::translate("Conversion", "1 file could not be converted:")
+                 : QCoreApplication::translate("Conversion", "%1 files could not be converted:")
+                       .arg(notConverted.size())) +
+            QStringLiteral("\r");
     const qsizetype listed = std::min<qsizetype>(notConverted.size(), ListedAtMost);
     for (qsizetype i = 0; i < listed; ++i)
         text += QStringLiteral("\r") + notConverted[i].path + QStringLiteral("\r    ") +
                 notConverted[i].reason;
     if (notConverted.size() > listed)
-        text += QStringLiteral("\r(and %1 more)").arg(notConverted.size() - listed);
+        text += QStringLiteral("\r") + QCoreApplication::translate("Conversion", "(and %1 more)")
+                                           .arg(notConverted.size() - listed);
     return text;
 }
 
@@ -63,20 +69,25 @@ void MainForm::PushButton2_Click()
         return;
     const ConvertingFlag converting(isConverting);
     m_notConverted.clear();
+    m_lastOutputFolder.clear();
 
     Guard guard(m_window, identity::PushButton2_Click);
     const auto yield = [this] { m_window.yield(); };
     ProgressBar& bar = m_window.progressBar();
 
     if (guard.test(1, [&] { return m_list.count() == 0; })) {
-        guard.step(2, [&] { m_window.message(QStringLiteral("No files added.")); });
+        guard.step(2, [&] {
+            m_window.message(QCoreApplication::translate("Conversion", "No files added."));
+        });
         return;
     }
     if (guard.test(3, [&] {
             const bool folderMissing = !FolderExists(m_window.folderText());
+            if (!folderMissing)
+                m_lastOutputFolder = m_window.folderText();
             return folderMissing && !m_window.option(4);
         })) {
-        guard.step(4, [&] { m_window.message(QString::fromLatin1(FolderMissingText)); });
+        guard.step(4, [&] { m_window.message(folderMissingText()); });
         return;
     }
     guard.step(5, [&] { m_window.setMousePointer(PointerBusy); });
@@ -108,6 +119,7 @@ void MainForm::PushButton2_Click()
     });
     QString outputPath;
     QString rateToken;
+    int converted = 0;
     for (int i = 1; i <= rowsAtStart; ++i) {
         guard.step(15, [&] {
             m_window.yield();
@@ -122,17 +134,23 @@ void MainForm::PushButton2_Click()
             bar.setValue(std::min(share, 100.0));
         });
         guard.step(18, [&] {
-            bar.setText(QStringLiteral("Processing: ") + FileNameOf(inputPath));
+            bar.setText(QCoreApplication::translate("Conversion", "Processing: ") +
+                        FileNameOf(inputPath));
             m_window.yield();
         });
         guard.step(19, [&] {
-            // An emptied folder text names no folder here, never the source's.
-            if (m_window.option(3))
-                outputPath = m_window.folderText().isEmpty()
+            if (m_window.option(3)) {
+                // A text that names no folder while it is being typed leaves
+                // the last folder it named; an emptied text never means the
+                // source's folder.
+                if (FolderExists(m_window.folderText()))
+                    m_lastOutputFolder = m_window.folderText();
+                outputPath = m_lastOutputFolder.isEmpty()
                                  ? QString()
-                                 : outputPathFor(inputPath, m_window.folderText());
-            else if (m_window.option(4))
+                                 : outputPathFor(inputPath, m_lastOutputFolder);
+            } else if (m_window.option(4)) {
                 outputPath = outputPathFor(inputPath, QString());
+            }
         });
         QString refusal;
         if (guard.test(20, [&] {
@@ -173,6 +191,10 @@ void MainForm::PushButton2_Click()
             if (!reason.isEmpty()) {
                 DeleteFileQuietly(outputPath, yield);
                 m_notConverted.append({inputPath, reason});
+            } else {
+                // A result counts once it is on the disk, not only in the cache.
+                transcode::syncWrittenFile(nativePath(outputPath));
+                ++converted;
             }
         });
     }
@@ -186,9 +208,10 @@ void MainForm::PushButton2_Click()
     guard.step(29, [&] { m_window.setMousePointer(PointerDefault); });
     guard.step(30, [&] {
         bar.setValue(0);
-        bar.setText(QStringLiteral("Progress Bar"));
+        bar.setText(QCoreApplication::translate("Conversion", "Progress Bar"));
     });
-    guard.step(31, [&] { m_window.message(doneMessage(m_notConverted)); });
+    guard.step(31, [&] { m_window.runEnded(converted, static_cast<int>(m_notConverted.size())); });
+    guard.step(32, [&] { m_window.message(doneMessage(m_notConverted)); });
 }
 
 } // namespace plumark

@@ -2,6 +2,7 @@
 
 #include "engine/Paths.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <climits>
 #include <cstdlib>
@@ -27,6 +28,12 @@ QString resolvedPath(const QString& path)
     char buffer[PATH_MAX];
     const char* real = ::realpath(nativePath(path).constData(), buffer);
     return real ? pathFromNative(real) : QString();
+}
+
+bool sameFile(const QString& key, const std::optional<QPair<quint64, quint64>>& id,
+              const QString& otherKey, const std::optional<QPair<quint64, quint64>>& otherId)
+{
+    return key == otherKey || (id && id == otherId);
 }
 
 } // namespace
@@ -58,19 +65,24 @@ QString OutputClaims::claim(const QString& inputPath, const QString& outputPath)
     const QString outputKey = fileKey(outputPath);
     const auto inputId = fileIdOf(inputPath);
     const auto outputId = fileIdOf(outputPath);
-    if (outputKey == inputKey || (outputId && outputId == inputId))
+    if (sameFile(outputKey, outputId, inputKey, inputId))
         return {};
 
     QString listed = m_listedByKey.value(outputKey);
     if (listed.isEmpty() && outputId)
         listed = m_listedById.value(*outputId);
     if (!listed.isEmpty())
-        return QStringLiteral("The result would replace the listed file \"%1\".").arg(listed);
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the listed file \"%1\".")
+            .arg(listed);
 
-    const QString earlier = m_claimed.value(outputKey);
-    if (!earlier.isEmpty())
-        return QStringLiteral("The result would replace the result of \"%1\".").arg(earlier);
-    m_claimed.insert(outputKey, inputPath);
+    // The same file listed again may replace its own earlier result.
+    const auto earlier = m_claimed.constFind(outputKey);
+    if (earlier != m_claimed.cend() && !sameFile(earlier->key, earlier->id, inputKey, inputId))
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the result of \"%1\".")
+            .arg(earlier->path);
+    m_claimed.insert(outputKey, {inputPath, inputKey, inputId});
     return {};
 }
 

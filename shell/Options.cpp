@@ -1,7 +1,10 @@
+#include "engine/Paths.h"
 #include "filelist/AddFolder.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
+
+#include <QCoreApplication>
 
 namespace plumark {
 
@@ -52,6 +55,8 @@ void MainForm::Combo1_Change()
 void MainForm::Text1_Change()
 {
     WriteSetting(QStringLiteral("Output Folder"), m_window.folderText());
+    if (isConverting && FolderExists(m_window.folderText()))
+        m_lastOutputFolder = m_window.folderText();
 }
 
 void MainForm::PushButton7_Click()
@@ -64,7 +69,8 @@ void MainForm::PushButton7_Click()
     bool needsSeparator = false;
     guard.step(4, [&] { initial = ReadSetting(QStringLiteral("LastFolderDot"), QString()); });
     guard.step(5, [&] {
-        chosen = BrowseForFolder(m_window, QStringLiteral("Please select folder:"), initial);
+        chosen = BrowseForFolder(
+            m_window, QCoreApplication::translate("Options", "Please select folder:"), initial);
     });
     guard.step(7, [&] { goOn = !chosen.isEmpty(); });
     if (!goOn)

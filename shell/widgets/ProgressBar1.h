@@ -2,6 +2,7 @@
 
 #include "shell/Window.h"
 
+#include <QCoreApplication>
 #include <QProgressBar>
 
 namespace plumark {
@@ -19,9 +20,14 @@ public:
     QString text() const override;
     void setText(const QString& text) override;
 
+protected:
+    // The text is painted shortened in its middle to the room on the bar, so
+    // that both of its ends stay in view.
+    void initStyleOption(QStyleOptionProgressBar* option) const override;
+
 private:
     double m_value = 0;
-    QString m_text = QStringLiteral("Progress Bar");
+    QString m_text = QCoreApplication::translate("Conversion", "Progress Bar");
 };
 
 } // namespace plumark

@@ -55,12 +55,8 @@ TEST(ChildProcessTest, CopyStoppedTheMomentItStartsEnds)
 {
     // This process handles the stop itself, as the batch does; the copy must
     // not inherit that handler even for the instant after its start.
-    struct sigaction handler
-    {
-    };
-    struct sigaction previous
-    {
-    };
+    struct sigaction handler = {};
+    struct sigaction previous = {};
     handler.sa_handler = ignoreStop;
     sigemptyset(&handler.sa_mask);
     ASSERT_EQ(::sigaction(SIGTERM, &handler, &previous), 0);
