@@ -3,6 +3,7 @@
 #include "Corpus.h"
 #include "support/EngineJob.h"
 #include "transcode/Ac3Engine.h"
+#include "transcode/AudioLength.h"
 
 #include <QDir>
 #include <QFile>
@@ -129,6 +130,24 @@ TEST_P(EngineFailure, NamesTheCauseAndLeavesNothing)
 
 INSTANTIATE_TEST_SUITE_P(BadInputs, EngineFailure, ::testing::ValuesIn(badInputs),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Reading an input's length for an existing result does not follow a list to
+// the file it names either.
+TEST(EngineLength, ListsNamingAFileGiveNoLength)
+{
+    for (const BadInput& c : badInputs) {
+        if (!QByteArray(c.reason).startsWith("not an audio file"))
+            continue;
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const QString list = c.make(folder.path());
+        EXPECT_GT(transcode::decodedAudioLength(
+                      QFile::encodeName(folder.filePath(QStringLiteral("good.m4a"))))
+                      .samples,
+                  0);
+        EXPECT_EQ(transcode::decodedAudioLength(QFile::encodeName(list)).samples, -1) << c.name;
+    }
+}
 
 TEST(EngineResult, ReplacesAnOldResultAndReportsItsPosition)
 {
