@@ -1,6 +1,8 @@
 #include "batch/Ac3Header.h"
 
+#include "batch/ContainerLayout.h"
 #include "engine/Paths.h"
+#include "transcode/ContainedAc3.h"
 
 #include <array>
 #include <fcntl.h>
@@ -20,21 +22,12 @@ constexpr std::array<int, 3> SampleRates = {48000, 44100, 32000};
 
 } // namespace
 
-Ac3Frames readAc3Frames(const QString& path)
+namespace {
+
+// Walks the frames that follow one another from bytes, adding them to
+// frames. Returns where the last whole one ends.
+qint64 walkFrames(const unsigned char* bytes, qint64 size, Ac3Frames& result)
 {
-    Ac3Frames result;
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return result;
-    struct stat info = {};
-    void* mapped = MAP_FAILED;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (mapped == MAP_FAILED)
-        return result;
-    const auto* bytes = static_cast<const unsigned char*>(mapped);
-    const qint64 size = info.st_size;
     qint64 at = 0;
     while (at + 6 <= size) {
         const unsigned char* frame = bytes + at;
@@ -52,14 +45,64 @@ Ac3Frames readAc3Frames(const QString& path)
         // 16-bit words per frame; at 44.1 kHz an odd code adds one.
         const int words = RatesKbps[frameSizeCode / 2] * 96000 / sampleRate +
                           (sampleRate == 44100 ? (frameSizeCode & 1) : 0);
+        if (at + 2 * words > size)
+            return at;
         at += 2 * words;
-        if (at > size)
-            break;
+        if (result.frames == 0)
+            result.bitRateKbps = RatesKbps[frameSizeCode / 2];
         ++result.frames;
     }
-    result.whole = result.frames > 0 && at == size;
+    return at;
+}
+
+} // namespace
+
+Ac3Frames readAc3Frames(const QString& path)
+{
+    Ac3Frames result;
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return result;
+    struct stat info = {};
+    void* mapped = MAP_FAILED;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (mapped == MAP_FAILED)
+        return result;
+    const qint64 size = info.st_size;
+    const qint64 end = walkFrames(static_cast<const unsigned char*>(mapped), size, result);
+    result.whole = result.frames > 0 && end == size;
     ::munmap(mapped, size_t(size));
     return result;
+}
+
+Ac3Frames readResultFrames(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    if (transcode::containerOfResult(native) == transcode::Container::Ac3)
+        return readAc3Frames(path);
+    Ac3Frames result;
+    bool packetsWhole = true;
+    const bool read = transcode::readContainedAc3(native, [&](const uint8_t* data, int size) {
+        packetsWhole = size > 0 && walkFrames(data, size, result) == size;
+        return packetsWhole;
+    });
+    result.whole = read && packetsWhole && result.frames > 0 && containerSpansFile(path);
+    return result;
+}
+
+int resultRateKbps(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    if (transcode::containerOfResult(native) == transcode::Container::Ac3)
+        return readAc3Header(path).bitRateKbps;
+    Ac3Frames first;
+    transcode::readContainedAc3(native, [&](const uint8_t* data, int size) {
+        walkFrames(data, size, first);
+        return false;
+    });
+    return first.bitRateKbps;
 }
 
 Ac3Header readAc3Header(const QString& path)

@@ -2,6 +2,7 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/ConsoleWindow.h"
+#include "batch/ContainerCommand.h"
 #include "batch/ConverterRun.h"
 #include "batch/EngineRun.h"
 #include "batch/FileListInput.h"
@@ -127,10 +128,12 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
         }
         if (job.rateToken.isEmpty())
             findRate(job);
-        printTo(stdout,
-                printableName(
-                    converterCommand(converterPath, job.input, job.rateToken, job.output).text) +
-                    QLatin1Char('\n'));
+        const QStringList options =
+            converterOptionsFor(transcode::containerOfResult(nativePath(job.output)));
+        printTo(stdout, printableName(converterCommand(converterPath, job.input, job.rateToken,
+                                                       job.output, options)
+                                          .text) +
+                            QLatin1Char('\n'));
     }
     return allConvertible ? 0 : 1;
 }
@@ -163,6 +166,7 @@ int convert(const BatchOptions& options)
     QElapsedTimer clock;
     clock.start();
     ConsoleWindow window;
+    transcode::quietLibraryLog();
 
     // Until the scan is over nothing needs cleaning up: a stop ends the
     // program at once. From here on it is noticed and handled.

@@ -1,5 +1,7 @@
 #include "batch/BatchOptions.h"
 
+#include "batch/ContainerCommand.h"
+
 #include "engine/BitRate.h"
 
 #include <QCommandLineParser>
@@ -60,6 +62,12 @@ struct Options
         QStringLiteral("builtin: convert in worker processes with FFmpeg's libraries "
                        "(default); ffmpeg: run the ffmpeg program for each file."),
         QStringLiteral("NAME")};
+    QCommandLineOption container{
+        QStringLiteral("container"),
+        QStringLiteral("ac3: a bare AC3 stream, NAME.ac3 (default); mka: AC3 in Matroska with "
+                       "the input's tags and cover art, NAME.mka; mp4: the same in MP4, "
+                       "NAME.mp4."),
+        QStringLiteral("NAME")};
     QCommandLineOption dryRun{
         QStringLiteral("dry-run"),
         QStringLiteral("Print each converter command line and convert nothing.")};
@@ -72,7 +80,7 @@ struct Options
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
         parser.addOptions({ext, bitrate, fallback, outputDir, keepTree, filesFrom, null, jobs,
-                           skipExisting, engine, dryRun, help, version});
+                           skipExisting, engine, container, dryRun, help, version});
         parser.addPositionalArgument(
             QStringLiteral("PATH"),
             QStringLiteral("A file, converted as it is, or a folder, scanned with all its "
@@ -158,10 +166,17 @@ ParsedOptions parseBatchOptions(const QStringList& arguments, int defaultJobs)
         else
             parsed.error = invalidValue(name, QStringLiteral("engine"));
     }
+    if (parser.isSet(known.container) &&
+        !transcode::containerFromExtension(last(known.container), &options.container))
+        parsed.error = invalidValue(last(known.container), QStringLiteral("container"));
     if (!parsed.error.isEmpty())
         return parsed;
 
-    if (options.nullSeparated && options.filesFrom.isEmpty())
+    if (options.engine == BatchOptions::Engine::Ffmpeg && !converterWritesWhole(options.container))
+        parsed.error = QStringLiteral("--engine ffmpeg cannot attach the cover art to a Matroska "
+                                      "result (the ffmpeg program attaches files only); use "
+                                      "--engine builtin or --container mp4");
+    else if (options.nullSeparated && options.filesFrom.isEmpty())
         parsed.error = QStringLiteral("option --null needs --files-from");
     else if (options.paths.isEmpty() && options.filesFrom.isEmpty() && !options.help &&
              !options.version)

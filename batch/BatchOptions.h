@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transcode/Container.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ struct BatchOptions
     QString outputFolder;                           // empty: beside each source
     int jobs = 1;
     Engine engine = Engine::Builtin;
+    transcode::Container container = transcode::Container::Ac3;
     bool keepTree = false;
     bool skipExisting = false;
     bool dryRun = false;

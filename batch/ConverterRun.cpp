@@ -1,5 +1,7 @@
 #include "batch/ConverterRun.h"
 
+#include "batch/ContainerCommand.h"
+
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
@@ -31,7 +33,8 @@ std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const 
     // renames into place; the final name is never written directly.
     const QByteArray partial = transcode::freshPartialPath(nativePath(job.output));
     const CommandLine command =
-        converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial));
+        converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
+                         converterOptionsFor(transcode::containerOfResult(partial)));
     std::unique_ptr<ConverterRun> run(new ConverterRun(nativePath(job.output), partial));
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;

@@ -19,7 +19,7 @@ constexpr double ResampledSlack = 64;
 
 bool isWholeResultOf(const QString& input, const QString& output)
 {
-    const Ac3Frames frames = readAc3Frames(output);
+    const Ac3Frames frames = readResultFrames(output);
     if (!frames.whole)
         return false;
     const transcode::AudioLength length = transcode::decodedAudioLength(nativePath(input));

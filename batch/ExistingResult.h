@@ -5,8 +5,9 @@
 namespace plumark {
 
 // Whether a result already there may stand for its input (--skip-existing):
-// its AC3 frames run whole to its end and hold the input's audio, no frame
-// more or less than a conversion of the input gives.
+// its AC3 frames run whole to its end (in a Matroska or MP4 result: every
+// packet whole, the container read to its end) and hold the input's audio,
+// no frame more or less than a conversion of the input gives.
 bool isWholeResultOf(const QString& input, const QString& output);
 
 } // namespace plumark

@@ -15,11 +15,15 @@ namespace plumark {
 
 namespace {
 
-BatchJob jobFor(const QString& input, const QString& outputFolder, const QString& folderToMake)
+BatchJob jobFor(const QString& input, const QString& outputFolder, const QString& folderToMake,
+                transcode::Container container)
 {
     BatchJob job;
     job.input = input;
     job.output = outputPathFor(input, outputFolder);
+    // The result's name ends in its container's extension, not "ac3".
+    job.output.chop(3);
+    job.output += transcode::containerExtension(container);
     job.folderToMake = folderToMake;
     return job;
 }
@@ -57,7 +61,7 @@ QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
     for (const QString& argument : options.paths) {
         const QString path = absolutePath(argument);
         if (!FolderExists(path)) {
-            jobs.append(jobFor(path, outputFolder, {}));
+            jobs.append(jobFor(path, outputFolder, {}, options.container));
             continue;
         }
         FileList found;
@@ -66,15 +70,15 @@ QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
             const QString subFolder = subFolderOf(file, path);
             if (options.keepTree && !outputFolder.isEmpty() && !subFolder.isEmpty()) {
                 const QString folder = CollapseBackslashes(outputFolder + separator() + subFolder);
-                jobs.append(jobFor(file, folder, folder));
+                jobs.append(jobFor(file, folder, folder, options.container));
             } else {
-                jobs.append(jobFor(file, outputFolder, {}));
+                jobs.append(jobFor(file, outputFolder, {}, options.container));
             }
         }
     }
     // Named in a list: taken as files, never scanned.
     for (const QString& listed : options.listedFiles)
-        jobs.append(jobFor(absolutePath(listed), outputFolder, {}));
+        jobs.append(jobFor(absolutePath(listed), outputFolder, {}, options.container));
 
     // No result may replace a file of the batch or the result of an earlier
     // file; such a file is not converted. A file refused for its own reason

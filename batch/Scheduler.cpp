@@ -148,7 +148,7 @@ void Scheduler::finish(Running& running)
         endJob(job, BatchJob::State::NotConverted, reason);
         return;
     }
-    job.resultKbps = readAc3Header(job.output).bitRateKbps;
+    job.resultKbps = resultRateKbps(job.output);
     std::tie(job.endedAt, job.declaredLength) = running.run->earlyEnd();
     endJob(job, BatchJob::State::Converted);
 }

@@ -22,9 +22,11 @@ inline QString quoted(const QString& text)
 }
 
 // The converter's command line for one file:
-// "<converter>" -i "<input>" -ab <rate> -acodec ac3 "<output>"
+// "<converter>" -i "<input>" [<output options>] -ab <rate> -acodec ac3 "<output>"
+// The output options are words without spaces ("-c:v", "copy").
 CommandLine converterCommand(const QString& converterPath, const QString& inputPath,
-                             const QString& rateToken, const QString& outputPath);
+                             const QString& rateToken, const QString& outputPath,
+                             const QStringList& outputOptions = {});
 
 // The probe's command line: "<probe>" "<input>"
 CommandLine probeCommand(const QString& probePath, const QString& inputPath);

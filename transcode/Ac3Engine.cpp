@@ -4,6 +4,8 @@
 #include "transcode/FormatChain.h"
 #include "transcode/InputFormats.h"
 #include "transcode/JobLimits.h"
+#include "transcode/ResultContainer.h"
+#include "transcode/SeekableOutput.h"
 #include "transcode/StreamChoice.h"
 
 #include <cerrno>
@@ -267,16 +269,29 @@ private:
         // never opened again, so nothing put there in its place is followed.
         const QByteArray target = "pipe:" + QByteArray::number(m_result.fd());
         AVFormatContext* output = nullptr;
-        check(avformat_alloc_output_context2(&output, nullptr, "ac3", target.constData()));
+        check(avformat_alloc_output_context2(&output, nullptr, muxerName(m_job.container),
+                                             target.constData()));
         m_output.reset(output);
         AVStream* stream = avformat_new_stream(m_output.get(), nullptr);
         if (!stream)
             check(AVERROR(ENOMEM));
         check(avcodec_parameters_from_context(stream->codecpar, m_encoder.get()));
         stream->time_base = m_encoder->time_base;
-        check(avio_open(&m_output->pb, target.constData(), AVIO_FLAG_WRITE),
-              QStringLiteral("Could not write the result"));
+        check(m_container.prepare(*m_output, *m_input, *m_stream, m_job.container));
+        if (m_job.container == Container::Ac3) {
+            check(avio_open(&m_output->pb, target.constData(), AVIO_FLAG_WRITE),
+                  QStringLiteral("Could not write the result"));
+        } else {
+            // Containers go back to complete their indexes.
+            m_outputFd = m_result.fd();
+            m_seekable = openSeekableOutput(&m_outputFd);
+            if (!m_seekable)
+                check(AVERROR(ENOMEM));
+            m_output->pb = m_seekable.get();
+            m_output->flags |= AVFMT_FLAG_CUSTOM_IO;
+        }
         check(avformat_write_header(m_output.get(), nullptr));
+        check(m_container.writeCover(*m_output), QStringLiteral("Could not write the result"));
         m_packet.reset(av_packet_alloc());
         if (!m_packet)
             check(AVERROR(ENOMEM));
@@ -338,7 +353,12 @@ private:
         drainChain(true);
         encode(nullptr);
         check(av_write_trailer(m_output.get()), QStringLiteral("Could not write the result"));
-        check(avio_closep(&m_output->pb), QStringLiteral("Could not write the result"));
+        if (m_seekable) {
+            avio_flush(m_seekable.get());
+            check(m_seekable->error, QStringLiteral("Could not write the result"));
+        } else {
+            check(avio_closep(&m_output->pb), QStringLiteral("Could not write the result"));
+        }
 
         if (m_decodeErrors > (m_decoded + m_decodeErrors) * MaxErrorRate)
             fail(m_lastDecodeError);
@@ -378,6 +398,9 @@ private:
     FormatChain m_chain;
     bool m_chainReady = false;
     Codec m_encoder;
+    ResultContainer m_container;
+    int m_outputFd = -1;
+    SeekableOutput m_seekable;
     OutputFormat m_output;
     Packet m_packet;
     qint64 m_decoded = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "transcode/Container.h"
 #include "transcode/ResultFile.h"
 
 #include <QByteArray>
@@ -9,13 +10,15 @@
 namespace plumark::transcode {
 
 // One conversion: the input file, the result's path and the rate token
-// ("192k") exactly as the ffmpeg program is given them. Paths are the file
-// system's bytes, so that any name, valid UTF-8 or not, is reached.
+// ("192k") exactly as the ffmpeg program is given them, and what holds the
+// result's AC3 stream. Paths are the file system's bytes, so that any name,
+// valid UTF-8 or not, is reached.
 struct Ac3Job
 {
     QByteArray input;
     QByteArray output;
     QString rateToken;
+    Container container = Container::Ac3;
 };
 
 struct Ac3Result
@@ -35,7 +38,9 @@ using ProgressReport = std::function<void(double position, double duration)>;
 // Converts in this process what "ffmpeg -i INPUT -ab RATE -acodec ac3 OUTPUT"
 // converts, to the same bytes: the audio stream the ffmpeg program would pick,
 // decoded, brought to what the AC3 encoder takes by the same filters, encoded
-// at the rate and written as a raw AC3 stream. The input is read and the
+// at the rate and written as a raw AC3 stream. In a Matroska or MP4
+// container the same stream is written with the input's tags and its cover
+// (a Matroska attachment, MP4's "covr"). The input is read and the
 // result written as a stream, a piece at a time. The result is written under
 // a partial name of its own (ResultFile) and renamed into place once complete
 // and synced; on failure nothing is left and an old result stays as it was.

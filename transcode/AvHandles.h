@@ -21,7 +21,8 @@ struct OutputFreer
 {
     void operator()(AVFormatContext* context) const
     {
-        if (context && context->pb)
+        // A custom output is its owner's to free.
+        if (context && context->pb && !(context->flags & AVFMT_FLAG_CUSTOM_IO))
             avio_closep(&context->pb);
         avformat_free_context(context);
     }

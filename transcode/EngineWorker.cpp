@@ -53,7 +53,7 @@ void prepareProcess()
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() == 1)
         ::_exit(1);
-    av_log_set_level(AV_LOG_QUIET);
+    quietLibraryLog();
 #ifndef __SANITIZE_ADDRESS__
     // One job at a time: what it may take is what the worker may. (The
     // address sanitizer's allocator ends the program where memory runs out,
@@ -114,6 +114,11 @@ int runEngineWorker()
             return 1;
     }
     return 0;
+}
+
+void quietLibraryLog()
+{
+    av_log_set_level(AV_LOG_QUIET);
 }
 
 } // namespace plumark::transcode

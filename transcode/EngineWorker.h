@@ -8,4 +8,9 @@ namespace plumark::transcode {
 // started it names the file and starts another. Returns the exit status.
 int runEngineWorker();
 
+// Keeps the libraries' own messages off the batch's terminal: the batch
+// reads inputs and existing results with them too, and says what matters
+// in its own words.
+void quietLibraryLog();
+
 } // namespace plumark::transcode

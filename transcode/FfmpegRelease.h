@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavfilter/version.h>
+#include <libavformat/version.h>
 }
 
 #include <vector>
@@ -36,5 +37,13 @@ constexpr bool FramesCutAfterGraph = LIBAVCODEC_VERSION_MAJOR >= 60;
 // only when told so, as the ffmpeg program tells it; later releases dropped
 // that option. The format filter before the sink sets the layout either way.
 constexpr bool SinkNeedsAllChannelCounts = LIBAVFILTER_VERSION_MAJOR < 11;
+
+// The data a custom output's write callback is handed: constant from
+// libavformat 61 (FFmpeg 7.0) on.
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+using AvioWriteData = const uint8_t*;
+#else
+using AvioWriteData = uint8_t*;
+#endif
 
 } // namespace plumark::transcode

@@ -1,5 +1,7 @@
 #include "transcode/ResultFile.h"
 
+#include "transcode/Container.h"
+
 #include <QCryptographicHash>
 #include <cerrno>
 #include <climits>
@@ -14,7 +16,8 @@ namespace plumark::transcode {
 
 namespace {
 
-constexpr char PartialEnd[] = ".partial.ac3";
+// A partial name ends in ".partial." and its result's own extension.
+constexpr char PartialMark[] = ".partial.";
 constexpr int RandomLength = 6;
 // Tries at a fresh name before giving up: a clash is already rare.
 constexpr int CreateTries = 100;
@@ -33,16 +36,24 @@ PathParts split(const QByteArray& path)
     return {slash == 0 ? QByteArrayLiteral("/") : path.left(slash), path.mid(slash + 1)};
 }
 
+// What every partial name of output ends with: its container's extension,
+// by which the ffmpeg program chooses the format it writes.
+QByteArray partialEnd(const QByteArray& fileName)
+{
+    return PartialMark + containerExtension(containerOfResult(fileName)).toLatin1();
+}
+
 // What every partial name of output starts with, after its folder.
 QByteArray partialPrefix(const QByteArray& fileName)
 {
     QByteArray stem = fileName;
-    if (stem.endsWith(".ac3"))
-        stem.chop(4);
+    const QByteArray extension = '.' + containerExtension(containerOfResult(fileName)).toLatin1();
+    if (stem.endsWith(extension))
+        stem.chop(extension.size());
     const QByteArray prefix = '.' + stem + '.';
     // A result whose name is near the longest allowed gets a short name of
     // the same kind, still one of its own.
-    if (prefix.size() + RandomLength + qsizetype(sizeof PartialEnd) - 1 <= NAME_MAX)
+    if (prefix.size() + RandomLength + partialEnd(fileName).size() <= NAME_MAX)
         return prefix;
     return ".plumark-" + QCryptographicHash::hash(fileName, QCryptographicHash::Sha1).toHex() + '.';
 }
@@ -126,7 +137,7 @@ QByteArray freshPartialPath(const QByteArray& output)
     QByteArray path;
     struct stat existing = {};
     for (int i = 0; i < CreateTries; ++i) {
-        path = prefix + randomText() + PartialEnd;
+        path = prefix + randomText() + partialEnd(parts.name);
         if (::lstat(path.constData(), &existing) != 0 && errno == ENOENT)
             break;
     }
@@ -137,8 +148,9 @@ bool isPartialPathOf(const QByteArray& path, const QByteArray& output)
 {
     const PathParts parts = split(output);
     const QByteArray prefix = parts.folder + '/' + partialPrefix(parts.name);
-    return path.size() == prefix.size() + RandomLength + qsizetype(sizeof PartialEnd) - 1 &&
-           path.startsWith(prefix) && path.endsWith(PartialEnd);
+    const QByteArray end = partialEnd(parts.name);
+    return path.size() == prefix.size() + RandomLength + end.size() && path.startsWith(prefix) &&
+           path.endsWith(end);
 }
 
 QString commitPartial(const QByteArray& partial, const QByteArray& output)

@@ -14,8 +14,9 @@ namespace plumark::transcode {
 // rename; nothing here removes it.
 
 // A fresh partial name for output, "<folder>/.<name>.XXXXXX.partial.ac3"
-// with six random characters, not yet taken. It ends in ".ac3" so that the
-// ffmpeg program, which chooses its output format by the name, writes AC3.
+// with six random characters, not yet taken. It ends in the result's own
+// extension (".ac3", ".mka", ".mp4") so that the ffmpeg program, which
+// chooses its output format by the name, writes the result's format.
 QByteArray freshPartialPath(const QByteArray& output);
 
 // Whether path is a partial name of output's.

@@ -26,7 +26,7 @@ QByteArray encodeJob(const Ac3Job& job)
 {
     QByteArray message;
     QDataStream stream(&message, QIODevice::WriteOnly);
-    stream << job.input << job.output << job.rateToken.toUtf8();
+    stream << job.input << job.output << job.rateToken.toUtf8() << qint8(job.container);
     return message;
 }
 
@@ -35,8 +35,11 @@ Ac3Job decodeJob(const QByteArray& message)
     QDataStream stream(message);
     Ac3Job job;
     QByteArray rate;
-    stream >> job.input >> job.output >> rate;
+    qint8 container = 0;
+    stream >> job.input >> job.output >> rate >> container;
     job.rateToken = QString::fromUtf8(rate);
+    if (container == qint8(Container::Matroska) || container == qint8(Container::Mp4))
+        job.container = Container(container);
     return job;
 }
 

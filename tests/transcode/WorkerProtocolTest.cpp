@@ -16,7 +16,7 @@ TEST(WorkerProtocol, AJobWithAnyPathComesThroughAPipe)
     const Ac3Job job{QByteArray("/music/two\nlines \"quoted\" $HOME \xff\xfe.m4a"),
                      QByteArray("/out/-dash \xc3\xbcn\xc3\xaf"
                                 "code.ac3"),
-                     QStringLiteral("129k")};
+                     QStringLiteral("129k"), Container::Mp4};
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_TRUE(writeMessage(fds[1], encodeJob(job)));
@@ -33,7 +33,9 @@ TEST(WorkerProtocol, AJobWithAnyPathComesThroughAPipe)
     EXPECT_EQ(read.input, job.input);
     EXPECT_EQ(read.output, job.output);
     EXPECT_EQ(read.rateToken, job.rateToken);
+    EXPECT_EQ(read.container, Container::Mp4);
     EXPECT_TRUE(decodeJob(*second).input.isEmpty());
+    EXPECT_EQ(decodeJob(*second).container, Container::Ac3);
     EXPECT_FALSE(end);
 }
 
