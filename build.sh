@@ -19,7 +19,8 @@ packages=(
     libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
 )
 test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream lintian
-    clang libclang-rt-14-dev parallel)
+    clang libclang-rt-dev parallel
+    xvfb dbus at-spi2-core python3-pyatspi)
 
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)

@@ -17,17 +17,22 @@
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
 #include "engine/Tools.h"
+#include "engine/ToolsOwner.h"
 #include "shell/Failure.h"
 #include "transcode/EngineWorker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sched.h>
 #include <thread>
+#include <unistd.h>
 
 namespace plumark {
 
@@ -36,11 +41,50 @@ namespace {
 constexpr int UsageError = 2;
 constexpr int StoppedStatus = 130;
 
-// Bytes of a name that are no valid text are written escaped.
-void printTo(std::FILE* stream, const QString& text)
+// Set when the batch started with its standard output closed: what it writes
+// there goes nowhere.
+bool outputWasClosed = false;
+
+// Bytes of a name that are no valid text are written escaped. False when the
+// text could not be written.
+bool printTo(std::FILE* stream, const QString& text)
 {
-    std::fputs(printablePath(text).toUtf8().constData(), stream);
-    std::fflush(stream);
+    const bool written = std::fputs(printablePath(text).toUtf8().constData(), stream) >= 0;
+    return std::fflush(stream) == 0 && written && !(stream == stdout && outputWasClosed);
+}
+
+// A descriptor of the three standard ones that is closed is opened on
+// /dev/null, so that no file or pipe the batch opens takes its number and
+// receives what is meant for it.
+void openClosedStandardDescriptors()
+{
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        if (fd == STDOUT_FILENO)
+            outputWasClosed = true;
+        const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+}
+
+// Writes what must reach standard output (the summary, help); a run whose
+// output was lost (a full disk, a closed output) says so and does not end
+// with success.
+int printResult(const QString& text, int status)
+{
+    const bool written = printTo(stdout, text) && !std::ferror(stdout);
+    if (written)
+        return status;
+    const QString why = outputWasClosed ? QStringLiteral("it is closed")
+                                        : QString::fromLocal8Bit(std::strerror(errno));
+    printTo(stderr,
+            QStringLiteral("plumark convert: the standard output could not be written (%1).\n")
+                .arg(why));
+    return status == 0 ? 1 : status;
 }
 
 int usageError(const QString& message)
@@ -84,7 +128,8 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
         if (stop.requested())
             return StoppedStatus;
         if (job.state == BatchJob::State::Skipped) {
-            printTo(stderr, QStringLiteral("Skipped: %1: %2\n").arg(job.input, job.reason));
+            printTo(stderr, QStringLiteral("Skipped: %1: %2\n")
+                                .arg(printableName(job.input), printableName(job.reason)));
             continue;
         }
         QString refusal = job.state == BatchJob::State::NotConverted
@@ -93,12 +138,15 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
         if (refusal.isEmpty() && job.rateToken.isEmpty())
             refusal = findRate(job);
         if (!refusal.isEmpty()) {
-            printTo(stderr, QStringLiteral("Not converted: %1: %2\n").arg(job.input, refusal));
+            printTo(stderr, QStringLiteral("Not converted: %1: %2\n")
+                                .arg(printableName(job.input), printableName(refusal)));
             allConvertible = false;
             continue;
         }
-        printTo(stdout, converterCommand(converterPath, job.input, job.rateToken, job.output).text +
-                            QLatin1Char('\n'));
+        printTo(stdout,
+                printableName(
+                    converterCommand(converterPath, job.input, job.rateToken, job.output).text) +
+                    QLatin1Char('\n'));
     }
     return allConvertible ? 0 : 1;
 }
@@ -143,6 +191,8 @@ int convert(const BatchOptions& options)
         for (BatchJob& job : jobs)
             job.rateToken = options.rateToken;
 
+    // Tools folders of batches or windows that were killed outright go first.
+    RemoveEndedToolsFolders();
     const bool sameRate = options.rateToken.isEmpty();
     const bool ownConverter = options.engine == BatchOptions::Engine::Ffmpeg || options.dryRun;
     std::unique_ptr<ToolsFolder> tools;
@@ -157,8 +207,8 @@ int convert(const BatchOptions& options)
                 job.reason = failure.description();
             }
         }
-        printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, false, options.rateToken));
-        return 1;
+        return printResult(summaryText(jobs, clock.elapsed() / 1000.0, false, options.rateToken),
+                           1);
     }
 
     // Each input's own rate: read from its boxes where they tell it, else by
@@ -178,17 +228,17 @@ int convert(const BatchOptions& options)
     };
 
     if (options.dryRun)
-        return printCommands(
-            jobs, tools->converterPath(),
-            [&](BatchJob& job) {
-                if (readOwnRate(job))
-                    return QString();
-                const RateProbe::Result found =
-                    probe->rateFor(job.input, [&] { return stop.requested(); });
-                job.rateToken = found.token;
-                return found.failure;
-            },
-            stop);
+        return printResult({}, printCommands(
+                                   jobs, tools->converterPath(),
+                                   [&](BatchJob& job) {
+                                       if (readOwnRate(job))
+                                           return QString();
+                                       const RateProbe::Result found = probe->rateFor(
+                                           job.input, [&] { return stop.requested(); });
+                                       job.rateToken = found.token;
+                                       return found.failure;
+                                   },
+                                   stop));
 
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
@@ -218,14 +268,15 @@ int convert(const BatchOptions& options)
     probe.reset();
     tools->remove();
     display.clear();
-    printTo(stdout, summaryText(jobs, clock.elapsed() / 1000.0, stopped, options.rateToken));
-    return exitStatus(jobs, stopped);
+    return printResult(summaryText(jobs, clock.elapsed() / 1000.0, stopped, options.rateToken),
+                       exitStatus(jobs, stopped));
 }
 
 } // namespace
 
 int runBatch(int argc, char** argv)
 {
+    openClosedStandardDescriptors();
     std::optional<QCoreApplication> application;
     if (!QCoreApplication::instance())
         application.emplace(argc, argv);
@@ -238,14 +289,10 @@ int runBatch(int argc, char** argv)
     if (!parsed.error.isEmpty())
         return usageError(parsed.error);
     BatchOptions& options = parsed.options;
-    if (options.help) {
-        printTo(stdout, batchUsage());
-        return 0;
-    }
-    if (options.version) {
-        printTo(stdout, QStringLiteral("plumark %1\n").arg(QStringLiteral(PLUMARK_VERSION)));
-        return 0;
-    }
+    if (options.help)
+        return printResult(batchUsage(), 0);
+    if (options.version)
+        return printResult(QStringLiteral("plumark %1\n").arg(QStringLiteral(PLUMARK_VERSION)), 0);
     if (!options.filesFrom.isEmpty()) {
         QString problem;
         options.listedFiles = readFileList(options.filesFrom, options.nullSeparated, problem);

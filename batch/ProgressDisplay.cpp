@@ -24,7 +24,7 @@ QString lineFor(const ProgressSnapshot& snapshot)
 {
     QStringList current;
     for (const RunningFile& file : snapshot.running) {
-        QString text = FileNameOf(file.name);
+        QString text = printableName(FileNameOf(file.name));
         if (file.duration > 0)
             text += QStringLiteral(" %1%").arg(
                 std::lround(std::min(file.position / file.duration, 1.0) * 100));
@@ -67,16 +67,18 @@ void ProgressDisplay::fileFinished(const BatchJob& job, int done, int total)
     if (onTerminal())
         return;
     const QString count = QStringLiteral("[%1/%2] ").arg(done).arg(total);
+    const QString input = printableName(job.input);
+    const QString reason = printableName(job.reason);
     QString line;
     switch (job.state) {
     case BatchJob::State::Converted:
-        line = count + QStringLiteral("Converted: %1 -> %2").arg(job.input, job.output);
+        line = count + QStringLiteral("Converted: %1 -> %2").arg(input, printableName(job.output));
         break;
     case BatchJob::State::Skipped:
-        line = count + QStringLiteral("Skipped: %1: %2").arg(job.input, job.reason);
+        line = count + QStringLiteral("Skipped: %1: %2").arg(input, reason);
         break;
     default:
-        line = count + QStringLiteral("Not converted: %1: %2").arg(job.input, job.reason);
+        line = count + QStringLiteral("Not converted: %1: %2").arg(input, reason);
         break;
     }
     std::fputs((printablePath(line) + QLatin1Char('\n')).toUtf8().constData(), stdout);

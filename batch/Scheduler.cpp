@@ -46,7 +46,7 @@ bool Scheduler::run()
             stopAll(m_next);
             return false;
         }
-        while (m_next < count && int(m_running.size()) < m_setup.jobs) {
+        while (m_next < count && int(m_running.size()) < m_setup.jobs && !m_startDeferred) {
             BatchJob& job = m_jobs[m_next];
             if (job.state != BatchJob::State::Pending) {
                 // Skipped or refused when the batch was planned, or its rate
@@ -58,7 +58,8 @@ bool Scheduler::run()
                     break;
                 if (job.state != BatchJob::State::Pending)
                     continue;
-                start(m_next);
+                if (!start(m_next))
+                    break;
             }
             ++m_next;
         }
@@ -117,7 +118,7 @@ bool Scheduler::conflictsWithRunning(const BatchJob& job) const
     });
 }
 
-void Scheduler::start(int index)
+bool Scheduler::start(int index)
 {
     BatchJob& job = m_jobs[index];
     if (!job.folderToMake.isEmpty()) {
@@ -125,7 +126,7 @@ void Scheduler::start(int index)
         if (!problem.isEmpty()) {
             endJob(job, BatchJob::State::NotConverted,
                    QStringLiteral("The folder %1.").arg(problem));
-            return;
+            return true;
         }
     }
     QString refusal = outputFolderRefusal(job.output);
@@ -133,7 +134,7 @@ void Scheduler::start(int index)
         refusal = refusalReason(job.input, job.output);
     if (!refusal.isEmpty()) {
         endJob(job, BatchJob::State::NotConverted, refusal);
-        return;
+        return true;
     }
     DeleteFileQuietly(job.output);
 
@@ -144,12 +145,20 @@ void Scheduler::start(int index)
     QString failure;
     running->run = m_setup.startRun(job, &failure);
     if (!running->run) {
+        // No converter could be started (no process to spare, say): the file
+        // waits for one of the running converters to end, and fails only
+        // when none is left to wait for.
+        if (!m_running.empty()) {
+            m_startDeferred = true;
+            return false;
+        }
         endJob(job, BatchJob::State::NotConverted, failure);
         DeleteFileQuietly(job.output);
-        return;
+        return true;
     }
     job.state = BatchJob::State::Running;
     m_running.push_back(std::move(running));
+    return true;
 }
 
 void Scheduler::finish(Running& running)
@@ -208,6 +217,7 @@ void Scheduler::reapEnded()
         }
         finish(**it);
         it = m_running.erase(it);
+        m_startDeferred = false;
     }
 }
 

@@ -50,7 +50,8 @@ private:
 
     bool conflictsWithRunning(const BatchJob& job) const;
     bool rateReady(int index);
-    void start(int index);
+    // False when the job could not start yet and waits for a running one.
+    bool start(int index);
     void finish(Running& running);
     void endJob(BatchJob& job, BatchJob::State state, const QString& reason = {});
     void waitForOutput();
@@ -67,6 +68,7 @@ private:
     int m_done = 0;
     int m_next = 0;
     int m_probing = -1; // the job whose rate the probe reads
+    bool m_startDeferred = false;
 };
 
 } // namespace plumark

@@ -33,14 +33,13 @@ StopSignal::StopSignal()
     m_writeFd = fds[1];
     stopWriteFd = m_writeFd;
 
-    struct sigaction action
-    {
-    };
+    struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, &m_oldInt);
     ::sigaction(SIGTERM, &action, &m_oldTerm);
+    ::sigaction(SIGHUP, &action, &m_oldHup);
 }
 
 StopSignal::~StopSignal()
@@ -49,6 +48,7 @@ StopSignal::~StopSignal()
         return;
     ::sigaction(SIGINT, &m_oldInt, nullptr);
     ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+    ::sigaction(SIGHUP, &m_oldHup, nullptr);
     stopWriteFd = -1;
     ::close(m_readFd);
     ::close(m_writeFd);

@@ -1,6 +1,7 @@
 #include "batch/Summary.h"
 
 #include "batch/ProgressEstimate.h"
+#include "engine/Paths.h"
 
 #include <QMap>
 #include <QStringList>
@@ -42,7 +43,8 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     QStringList rateNotes;
     for (const BatchJob& job : jobs) {
         if (!job.rateNote.isEmpty())
-            rateNotes.append(QStringLiteral("  %1: %2").arg(job.input, job.rateNote));
+            rateNotes.append(QStringLiteral("  %1: %2")
+                                 .arg(printableName(job.input), printableName(job.rateNote)));
         switch (job.state) {
         case BatchJob::State::Converted: {
             ++converted;
@@ -57,7 +59,8 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
             ++notStarted;
             break;
         default:
-            failures.append(QStringLiteral("  %1: %2").arg(job.input, job.reason));
+            failures.append(QStringLiteral("  %1: %2")
+                                .arg(printableName(job.input), printableName(job.reason)));
             break;
         }
     }

@@ -49,9 +49,16 @@ WorkerPool::~WorkerPool()
 
 WorkerPool::Worker* WorkerPool::start(const transcode::Ac3Job& job, QString* failure)
 {
-    for (const auto& worker : m_workers) {
-        if (!worker->idle())
-            continue;
+    // A worker already running takes the job before a new one is started:
+    // where no further process can be made, the running ones still serve.
+    std::vector<Worker*> idle;
+    for (const auto& worker : m_workers)
+        if (worker->idle() && worker->m_process.running())
+            idle.push_back(worker.get());
+    for (const auto& worker : m_workers)
+        if (worker->idle() && !worker->m_process.running())
+            idle.push_back(worker.get());
+    for (Worker* worker : idle) {
         // A worker that died while idle, or never started, is started afresh.
         if (!worker->m_process.running() && !worker->launch()) {
             *failure = QStringLiteral("The converter worker could not be started (%1).")
@@ -59,12 +66,12 @@ WorkerPool::Worker* WorkerPool::start(const transcode::Ac3Job& job, QString* fai
             return nullptr;
         }
         if (worker->send(job))
-            return worker.get();
+            return worker;
         // The worker ended before it could take the job: a fresh one tries.
         worker->closePipes();
         worker->m_process.waitFor(IdleEndWaitMs);
         if (worker->launch() && worker->send(job))
-            return worker.get();
+            return worker;
         *failure = QStringLiteral("The converter worker could not be started.");
         return nullptr;
     }

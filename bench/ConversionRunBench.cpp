@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 using namespace plumark;
 
@@ -19,6 +20,16 @@ namespace {
 constexpr int Rows = 200;
 constexpr int Runs = 5;
 constexpr double TargetMs = 10.0;
+
+// Writes a file of the bench's own; one that cannot be written ends the bench.
+void writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+}
 
 double percentile(std::vector<double> values, double p)
 {
@@ -35,11 +46,7 @@ int main(int argc, char** argv)
     qputenv("TEMP", dir.path().toUtf8());
 
     const QString converter = dir.filePath(QStringLiteral("ffmpeg"));
-    {
-        QFile script(converter);
-        script.open(QIODevice::WriteOnly);
-        script.write("#!/bin/sh\nprintf x > \"$7\"\n");
-    }
+    writeFile(converter, "#!/bin/sh\nprintf x > \"$7\"\n");
     QFile::setPermissions(converter, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("PLUMARK_FFMPEG", converter.toUtf8());
 
@@ -52,9 +59,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < Rows; ++i) {
         const QString input = dir.filePath(QStringLiteral("in/song %1.m4a").arg(i));
         QDir().mkpath(dir.filePath(QStringLiteral("in")));
-        QFile file(input);
-        file.open(QIODevice::WriteOnly);
-        file.write("m4a");
+        writeFile(input, "m4a");
         AddPathToList(list, input);
     }
     MainForm form(window, list);

@@ -213,6 +213,13 @@ int ChildProcess::startCopy(int (*body)(), int stdoutFd, int stderrFd, int stdin
         ::close(nullIn);
         return error;
     }
+    // Every signal waits until the copy has dropped this process's handlers:
+    // a stop sent the moment it starts would otherwise reach a handler meant
+    // for this process, and be lost.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
     const pid_t pid = ::fork();
     if (pid == 0) {
         // The same start as a program gets: its three descriptors and nothing
@@ -233,6 +240,7 @@ int ChildProcess::startCopy(int (*body)(), int stdoutFd, int stderrFd, int stdin
         ::_exit(body());
     }
     const int error = pid < 0 ? errno : 0;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     ::close(nullIn);
     ::close(nullOut);
     if (error)

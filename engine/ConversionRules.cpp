@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <vector>
 
 namespace plumark {
 
@@ -68,12 +69,40 @@ bool isProgressLine(const QString& line)
     return line.startsWith(QLatin1String("size=")) && line.contains(QLatin1String("time="));
 }
 
-// Closing lines the converter adds after the line that names the cause.
+// A line without the tags ffmpeg puts before it ("[out#0/ac3 @ 0x55e6...] ").
+QString withoutTags(const QString& line)
+{
+    static const QRegularExpression tags(QStringLiteral("^(\\[[^\\]]* @ 0x[0-9a-fA-F]+\\] *)+"));
+    return QString(line).remove(tags);
+}
+
+// Lines the converter adds after the one that names the cause: they say only
+// that the run failed, or repeat the cause in general terms. The wording is
+// that of ffmpeg 5.1, 7.1 and 9.0.
 bool isSummaryLine(const QString& line)
 {
-    return line == QLatin1String("Conversion failed!") ||
-           line.startsWith(QLatin1String("Error submitting ")) ||
-           (line.startsWith(QLatin1String("video:")) && line.contains(QLatin1String(" audio:")));
+    static const QRegularExpression closing(QStringLiteral(
+        "^(Conversion failed!|Error submitting .*|video:.* audio:.*"
+        "|Output file is empty, nothing was encoded.*|Error opening (input|output) files?\\b.*"
+        "|Task finished with error code.*|Terminating thread with return code.*"
+        "|No filtered frames for output stream.*)$"));
+    return closing.match(withoutTags(line)).hasMatch();
+}
+
+// The converter's description of an input or output and of its streams: the
+// header line and the indented lines under it.
+bool isHeaderStart(const QString& line)
+{
+    static const QRegularExpression header(
+        QStringLiteral("^((Input|Output) #\\d+, .*|Stream mapping:|Press \\[q\\] to stop.*)$"));
+    return header.match(line).hasMatch();
+}
+
+// The converter refuses to replace a file of the result's name; ffmpeg 7.1
+// and later exit with 0 all the same.
+bool isRefusalLine(const QString& line)
+{
+    return line.endsWith(QLatin1String("Not overwriting - exiting"));
 }
 
 // The converter says its result could not be written out, yet exits with 0
@@ -90,15 +119,19 @@ QString lastErrorLine(const QByteArray& errorOutput)
 {
     static const QRegularExpression breaks(QStringLiteral("[\r\n]"));
     const QStringList lines = QString::fromUtf8(errorOutput).split(breaks, Qt::SkipEmptyParts);
+    std::vector<bool> inHeader(size_t(lines.size()), false);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        inHeader[size_t(i)] = isHeaderStart(lines[i]) || (i > 0 && inHeader[size_t(i - 1)] &&
+                                                          lines[i].startsWith(QLatin1Char(' ')));
     QString lastLine;
     QString lastProgressFree;
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
-        const QString line = it->trimmed();
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        const QString line = lines[i].trimmed();
         if (line.isEmpty())
             continue;
         if (lastLine.isEmpty())
             lastLine = line;
-        if (isProgressLine(line))
+        if (isProgressLine(line) || inHeader[size_t(i)])
             continue;
         if (!isSummaryLine(line))
             return line;
@@ -127,7 +160,8 @@ QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
         return errorLine;
     struct stat output;
     if (::stat(nativePath(outputPath).constData(), &output) != 0 || !S_ISREG(output.st_mode))
-        return QStringLiteral("The converter wrote no output file.");
+        return isRefusalLine(errorLine) ? errorLine
+                                        : QStringLiteral("The converter wrote no output file.");
     if (output.st_size == 0)
         return QStringLiteral("The converter wrote an empty file.");
     return {};

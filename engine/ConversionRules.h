@@ -27,11 +27,15 @@ QString outputFolderRefusal(const QString& outputPath);
 QString refusalReason(const QString& inputPath, const QString& outputPath);
 
 // The last line of a converter's error output that says something, for the
-// report of files that could not be converted.
+// report of files that could not be converted: progress, the description of
+// the streams and the closing lines that only say the run failed are passed
+// over.
 QString lastErrorLine(const QByteArray& errorOutput);
 
 // Why a finished conversion does not count, or an empty text when it does:
-// a non-zero exit code, a start failure, or no output (or an empty one).
+// a non-zero exit code, a start failure, or no output (or an empty one). A
+// converter that refused to replace a file of the result's name is named by
+// its refusal even when it exits with 0.
 QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
                                 const QString& errorLine);
 

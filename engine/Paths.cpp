@@ -109,6 +109,24 @@ QString printablePath(const QString& path)
     return text;
 }
 
+QString printableName(const QString& path)
+{
+    QString text;
+    for (const QChar c : printablePath(path)) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
+            for (const char byte : QString(c).toUtf8())
+                text +=
+                    QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(byte), 16)
+                                                .rightJustified(2, QLatin1Char('0'))
+                                                .toUpper();
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
 bool FileExists(const QString& path)
 {
     struct stat st;

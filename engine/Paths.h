@@ -51,5 +51,9 @@ QString pathFromNative(const QByteArray& bytes);
 bool isRawByte(const QString& text, qsizetype at);
 // The path for display: each byte kept that way written as "\xE9".
 QString printablePath(const QString& path);
+// The path for display on one line of a report: as printablePath, and every
+// control character's bytes written the same way ("\x0A"), so that a line
+// break in a name cannot pass for a line of its own.
+QString printableName(const QString& path);
 
 } // namespace plumark

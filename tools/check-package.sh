@@ -19,6 +19,9 @@ for stray in "${strays[@]}"; do
     planted+=("$stray")
 done
 
+# Built as by a user whose files are group-writable (Debian 13's umask), so
+# that the package's modes cannot depend on the builder's umask.
+umask 0002
 rm -f "$build"/plumark_*.deb
 cmake --build "$build" --target package >/dev/null
 debs=("$build"/plumark_*.deb)

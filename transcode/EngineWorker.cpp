@@ -42,9 +42,7 @@ void prepareProcess()
     // its workers, and ends them itself.
     std::signal(SIGINT, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
-    struct sigaction action
-    {
-    };
+    struct sigaction action = {};
     action.sa_handler = onStop;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);

@@ -1,5 +1,6 @@
 #include "transcode/FormatChain.h"
 
+#include "transcode/FfmpegRelease.h"
 #include "transcode/FilterLibrary.h"
 
 extern "C" {
@@ -37,34 +38,18 @@ std::string sourceArguments(const AVFrame& shape)
     return arguments;
 }
 
-// What the encoder is given; an empty list allows any.
-struct Targets
-{
-    std::vector<AVSampleFormat> formats;
-    std::vector<int> rates;
-    std::vector<const AVChannelLayout*> layouts;
-};
-
-// The encoder's own lists, in its order; once it is open, only what it was
-// opened with, so that audio changing shape midway is brought back to it, as
-// the ffmpeg program does.
-Targets targetsFor(const AVCodec& encoder, const AVCodecContext* opened)
+// The encoder's own lists; once it is open, only what it was opened with, so
+// that audio changing shape midway is brought back to it, as the ffmpeg
+// program does.
+EncoderTargets targetsFor(const AVCodec& encoder, const AVCodecContext* opened)
 {
     if (opened)
         return {{opened->sample_fmt}, {opened->sample_rate}, {&opened->ch_layout}};
-    Targets targets;
-    for (const AVSampleFormat* format = encoder.sample_fmts; format && *format >= 0; ++format)
-        targets.formats.push_back(*format);
-    for (const int* rate = encoder.supported_samplerates; rate && *rate; ++rate)
-        targets.rates.push_back(*rate);
-    for (const AVChannelLayout* layout = encoder.ch_layouts; layout && layout->nb_channels;
-         ++layout)
-        targets.layouts.push_back(layout);
-    return targets;
+    return encoderTargets(encoder);
 }
 
 // "aformat" limited to the targets.
-std::string formatArguments(const Targets& targets)
+std::string formatArguments(const EncoderTargets& targets)
 {
     std::string arguments;
     const auto append = [&](const char* key, const auto& values, const auto& text) {
@@ -87,7 +72,7 @@ std::string formatArguments(const Targets& targets)
 
 // True when frames of this shape meet the targets as they are, so that the
 // filter graph would hand them on unchanged.
-bool takenAsIs(const AVFrame& shape, const Targets& targets)
+bool takenAsIs(const AVFrame& shape, const EncoderTargets& targets)
 {
     const auto allows = [](const auto& list, const auto& equal) {
         return list.empty() || std::any_of(list.begin(), list.end(), equal);
@@ -104,36 +89,46 @@ bool takenAsIs(const AVFrame& shape, const Targets& targets)
 
 FormatChain::~FormatChain()
 {
-    reset();
+    reset(false);
 }
 
-void FormatChain::reset()
+void FormatChain::reset(bool keepQueue)
 {
     if (m_graph)
         m_library->graphFree(&m_graph);
     m_source = nullptr;
     m_sink = nullptr;
+    av_channel_layout_uninit(&m_layout);
+    if (keepQueue)
+        return;
     if (m_queue)
         av_audio_fifo_free(m_queue);
     m_queue = nullptr;
     m_ended = false;
     m_queuedOut = 0;
-    av_channel_layout_uninit(&m_layout);
+    av_channel_layout_uninit(&m_queueLayout);
 }
 
 int FormatChain::configure(const AVFrame& shape, const AVCodec& encoder,
                            const AVCodecContext* opened)
 {
-    const Targets targets = targetsFor(encoder, opened);
-    reset();
+    const EncoderTargets targets = targetsFor(encoder, opened);
+    // Where frames are cut after the graph, what the queue holds goes on to
+    // the encoder in the shape it was opened with.
+    reset(FramesCutAfterGraph && m_queue);
     m_format = shape.format;
     m_sampleRate = shape.sample_rate;
     int error = av_channel_layout_copy(&m_layout, &shape.ch_layout);
+    if (error >= 0 && !takenAsIs(shape, targets))
+        error = configureGraph(shape, formatArguments(targets));
+    if (error < 0 || m_queue || (m_graph && !FramesCutAfterGraph))
+        return error;
+    m_queueFormat = outputFormat();
+    m_queueSampleRate = outputSampleRate();
+    error = copyOutputLayout(&m_queueLayout);
     if (error < 0)
         return error;
-    if (!takenAsIs(shape, targets))
-        return configureGraph(shape, formatArguments(targets));
-    m_queue = av_audio_fifo_alloc(AVSampleFormat(shape.format), shape.ch_layout.nb_channels, 1);
+    m_queue = av_audio_fifo_alloc(AVSampleFormat(m_queueFormat), m_queueLayout.nb_channels, 1);
     return m_queue ? 0 : AVERROR(ENOMEM);
 }
 
@@ -184,7 +179,7 @@ bool FormatChain::differsFrom(const AVFrame& frame) const
 void FormatChain::setFrameSize(int samples)
 {
     m_frameSize = samples;
-    if (m_graph)
+    if (m_graph && !FramesCutAfterGraph)
         m_library->setFrameSize(m_sink, unsigned(samples));
 }
 
@@ -196,16 +191,46 @@ int FormatChain::push(AVFrame* frame)
         m_ended = true;
         return 0;
     }
-    const int written = av_audio_fifo_write(m_queue, reinterpret_cast<void**>(frame->extended_data),
-                                            frame->nb_samples);
+    return enqueue(*frame);
+}
+
+int FormatChain::enqueue(const AVFrame& frame)
+{
+    const int written = av_audio_fifo_write(m_queue, reinterpret_cast<void**>(frame.extended_data),
+                                            frame.nb_samples);
     return written < 0 ? written : 0;
 }
 
 int FormatChain::pull(AVFrame* frame, bool askForMore)
 {
-    if (m_graph)
+    if (m_graph && !FramesCutAfterGraph)
         return m_library->getFrame(m_sink, frame, askForMore ? 0 : AV_BUFFERSINK_FLAG_NO_REQUEST);
+    if (m_graph) {
+        const int error = queueGraphOutput(frame, askForMore);
+        if (error < 0)
+            return error;
+    }
     return pullQueued(frame);
+}
+
+// Moves what the graph hands out into the queue; its end is the queue's.
+int FormatChain::queueGraphOutput(AVFrame* frame, bool askForMore)
+{
+    for (;;) {
+        int result =
+            m_library->getFrame(m_sink, frame, askForMore ? 0 : AV_BUFFERSINK_FLAG_NO_REQUEST);
+        if (result == AVERROR(EAGAIN))
+            return 0;
+        if (result == AVERROR_EOF) {
+            m_ended = true;
+            return 0;
+        }
+        if (result >= 0)
+            result = enqueue(*frame);
+        av_frame_unref(frame);
+        if (result < 0)
+            return result;
+    }
 }
 
 // Whole frames while the input goes on, then what is left as a last, shorter one.
@@ -217,10 +242,10 @@ int FormatChain::pullQueued(AVFrame* frame)
     if (m_frameSize > 0 && queued < m_frameSize && !m_ended)
         return AVERROR(EAGAIN);
     const int samples = m_frameSize > 0 ? std::min(queued, m_frameSize) : queued;
-    frame->format = m_format;
-    frame->sample_rate = m_sampleRate;
+    frame->format = m_queueFormat;
+    frame->sample_rate = m_queueSampleRate;
     frame->nb_samples = samples;
-    int error = av_channel_layout_copy(&frame->ch_layout, &m_layout);
+    int error = av_channel_layout_copy(&frame->ch_layout, &m_queueLayout);
     if (error >= 0)
         error = av_frame_get_buffer(frame, 0);
     if (error >= 0)

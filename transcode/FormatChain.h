@@ -20,7 +20,8 @@ struct FilterLibrary;
 // queue, which here is a sample queue of its own. Any other audio goes
 // through the filter graph the ffmpeg program builds: "aformat" limited to
 // what the encoder accepts (libavfilter inserts the resampler where the audio
-// must change) to a sink.
+// must change) to a sink. Frames are cut where that release's ffmpeg program
+// cuts them (FramesCutAfterGraph): in the sink, or in the queue after it.
 class FormatChain
 {
 public:
@@ -56,8 +57,10 @@ public:
 
 private:
     int configureGraph(const AVFrame& shape, const std::string& formatArguments);
+    int enqueue(const AVFrame& frame);
+    int queueGraphOutput(AVFrame* frame, bool askForMore);
     int pullQueued(AVFrame* frame);
-    void reset();
+    void reset(bool keepQueue);
 
     // The graph, when the audio must change.
     const FilterLibrary* m_library = nullptr;
@@ -65,11 +68,15 @@ private:
     AVFilterContext* m_source = nullptr;
     AVFilterContext* m_sink = nullptr;
 
-    // The sample queue, when the encoder takes the audio as it is.
+    // The sample queue, when the encoder takes the audio as it is or frames
+    // are cut after the graph, and the shape of what it holds.
     AVAudioFifo* m_queue = nullptr;
     int m_frameSize = 0;
     bool m_ended = false;
     int64_t m_queuedOut = 0;
+    int m_queueFormat = -1;
+    int m_queueSampleRate = 0;
+    AVChannelLayout m_queueLayout{};
 
     // The shape the chain was built for.
     int m_format = -1;

@@ -8,6 +8,7 @@
 #include "shell/widgets/ProgressBar1.h"
 #include "shell/widgets/StyleSheetCheck.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -63,10 +64,24 @@ QString shownText(QString text)
     return text;
 }
 
+// A screen reader takes a plain top-level widget for a filler; the main
+// window is announced as a window, with its title.
+QAccessibleInterface* accessibleForm(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("plumark::Form1") && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 Form1::Form1(QWidget* parent) : QWidget(parent), m_form(*this, m_list)
 {
+    static const bool accessibleFormInstalled = [] {
+        QAccessible::installFactory(accessibleForm);
+        return true;
+    }();
+    Q_UNUSED(accessibleFormInstalled);
     setObjectName(QStringLiteral("Form1"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -115,10 +130,14 @@ void Form1::buildControls()
     m_listView = new ListView(this);
     m_listView->setObjectName(QStringLiteral("ListView1"));
     m_listView->setModel(&m_list);
-    m_listView->setToolTip(
+    const QString hint =
         QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line "
-                       "to right and out of window to reveal full names."));
+                       "to right and out of window to reveal full names.");
+    m_listView->setToolTip(hint);
     m_listView->header()->hide();
+    m_listView->setAccessibleName(tr("M4A files"));
+    // The list's accessible interface does not fall back to its hint.
+    m_listView->setAccessibleDescription(hint);
     place(m_listView, 120, 120, 7800, 2535);
 
     m_pushButton1 = makeButton("PushButton1", QStringLiteral("Add M4A File(s)"), this);
@@ -152,11 +171,14 @@ void Form1::buildControls()
     place(m_option3, 240, 300, 3615, 255);
     m_option3->setChecked(true);
     m_frame3 = makeFrame("Frame3", QString(), m_frame1);
+    m_frame3->setAccessibleName(tr("Output folder"));
     place(m_frame3, 480, 510, 6840, 810);
     m_text1 = new QLineEdit(m_frame3);
     m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setAccessibleName(tr("Output folder"));
     place(m_text1, 240, 300, 5670, 345);
     m_pushButton7 = makeButton("PushButton7", QStringLiteral("..."), m_frame3);
+    m_pushButton7->setAccessibleName(tr("Choose the output folder"));
     place(m_pushButton7, 6000, 300, 600, 345);
     m_option4 =
         makeOption("Option4", QStringLiteral("Save results in folder of original file"), m_frame1);
@@ -166,6 +188,7 @@ void Form1::buildControls()
     place(m_pushButton2, 120, 7170, 7800, 405);
     m_progressBar1 = new ProgressBar1(this);
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progressBar1->setAccessibleName(tr("Progress"));
     place(m_progressBar1, 120, 7690, 7800, 405);
 
     // Pointer moves reach only the control under the pointer, never its frame.

@@ -10,6 +10,8 @@ ProgressBar1::ProgressBar1(QWidget* parent) : QProgressBar(parent)
     QProgressBar::setValue(0);
     setTextVisible(true);
     setAlignment(Qt::AlignCenter);
+    // A screen reader reads the bar's text ("Processing: ...") as its description.
+    setAccessibleDescription(m_text);
 }
 
 // The default rounding mode takes a half to the even neighbour (12.5 to 12).
@@ -33,6 +35,7 @@ QString ProgressBar1::text() const
 void ProgressBar1::setText(const QString& text)
 {
     m_text = text;
+    setAccessibleDescription(text);
     update();
 }
 

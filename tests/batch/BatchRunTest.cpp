@@ -254,7 +254,7 @@ TEST(BatchRun, KeepTreeMirrorsFoldersAndSkipExistingResumes)
 // results removed and the tools folder with them.
 TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
 {
-    for (const int signalNumber : {SIGINT, SIGTERM}) {
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
         QTemporaryDir dir;
         const QString temp = dir.filePath(QStringLiteral("temp"));
         const QString in = dir.filePath(QStringLiteral("in"));
@@ -747,6 +747,62 @@ TEST(BatchRun, ADecoderCrashNamesTheFileAndTheBatchGoesOn)
                   QStringLiteral("ac3"));
     EXPECT_FALSE(QFileInfo::exists(in + QStringLiteral("/crash.ac3")));
     EXPECT_EQ(filesUnder(in).size(), 7) << filesUnder(in).keys().join(u' ').toStdString();
+}
+
+// A summary that cannot reach its reader (a full disk, a closed output) is
+// said on the error output, and the batch does not report success.
+TEST(BatchRun, ALostStandardOutputIsNoSuccess)
+{
+    QTemporaryDir dir;
+    const QString input = dir.filePath(QStringLiteral("a.m4a"));
+    test::makeM4a(input, 0.3);
+    const struct
+    {
+        const char* arguments;
+        const char* redirection;
+        const char* why;
+    } cases[] = {
+        {"--bitrate 192", ">/dev/full", "No space left on device"},
+        {"--bitrate 192", ">&-", "it is closed"},
+        {"--help", ">/dev/full", "No space left on device"},
+    };
+    for (const auto& c : cases) {
+        QProcess shell;
+        shell.setStandardInputFile(QProcess::nullDevice());
+        shell.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("exec \"$0\" convert %1 \"$1\" %2")
+                         .arg(QLatin1String(c.arguments), QLatin1String(c.redirection)),
+                     QStringLiteral(PLUMARK_BINARY_DIR "/plumark"), input});
+        ASSERT_TRUE(shell.waitForFinished(120000));
+        const QString err = QString::fromUtf8(shell.readAllStandardError());
+        EXPECT_EQ(shell.exitCode(), 1) << c.redirection << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("the standard output could not be written (") +
+                                 QLatin1String(c.why)))
+            << c.redirection << err.toStdString();
+    }
+    // The conversion itself was done.
+    EXPECT_EQ(test::probeMedia(dir.filePath(QStringLiteral("a.ac3"))).codec, QStringLiteral("ac3"));
+}
+
+// A line break in a name is shown escaped: it cannot pass for a line of the
+// report of its own.
+TEST(BatchRun, ALineBreakInANameCannotForgeAReportLine)
+{
+    QTemporaryDir dir;
+    const QString forged = QStringLiteral("x\nConverted: 2 of 2\n.m4a");
+    test::writeFile(dir.filePath(forged), "this is no audio at all");
+    test::makeM4a(dir.filePath(QStringLiteral("good.m4a")), 0.3);
+
+    const test::BatchResult result =
+        test::runConvert({QStringLiteral("--bitrate"), QStringLiteral("192"), dir.filePath(forged),
+                          dir.filePath(QStringLiteral("good.m4a"))});
+    EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
+    const QStringList lines = result.out.split(QLatin1Char('\n'));
+    EXPECT_FALSE(lines.contains(QStringLiteral("Converted: 2 of 2"))) << result.out.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("Converted: 1 of 2"))) << result.out.toStdString();
+    EXPECT_EQ(result.out.count(QStringLiteral("x\\x0AConverted: 2 of 2\\x0A.m4a")), 2)
+        << result.out.toStdString();
 }
 
 } // namespace

@@ -43,6 +43,33 @@ TEST(ChildProcessTest, WaitEndsWhenTheChildIsStopped)
     EXPECT_EQ(child.exitCode(), 128 + SIGTERM);
 }
 
+void ignoreStop(int) {}
+
+int waitForever()
+{
+    for (;;)
+        ::pause();
+}
+
+TEST(ChildProcessTest, CopyStoppedTheMomentItStartsEnds)
+{
+    // This process handles the stop itself, as the batch does; the copy must
+    // not inherit that handler even for the instant after its start.
+    struct sigaction handler = {};
+    struct sigaction previous = {};
+    handler.sa_handler = ignoreStop;
+    sigemptyset(&handler.sa_mask);
+    ASSERT_EQ(::sigaction(SIGTERM, &handler, &previous), 0);
+    for (int round = 0; round < 20; ++round) {
+        ChildProcess child;
+        ASSERT_EQ(child.startCopy(waitForever), 0);
+        child.terminate();
+        ASSERT_TRUE(child.waitFor(5000)) << "round " << round;
+        EXPECT_EQ(child.exitCode(), 128 + SIGTERM);
+    }
+    ::sigaction(SIGTERM, &previous, nullptr);
+}
+
 TEST(ChildProcessTest, ChildOutlivesItsObjectAndIsReapedWhenItEnds)
 {
     QTemporaryDir dir;

@@ -155,6 +155,20 @@ TEST(NativeNames, EveryByteComesBack)
         EXPECT_EQ(nativePath(text), c.bytes) << c.shown;
         EXPECT_EQ(printablePath(text), QString::fromUtf8(c.shown)) << c.shown;
     }
+    // On one line of a report, control characters are shown by their bytes
+    // too; everything else is as printablePath shows it.
+    const struct
+    {
+        QByteArray bytes;
+        const char* shown;
+    } lines[] = {
+        {"a\nConverted: 9 of 9.m4a", "a\\x0AConverted: 9 of 9.m4a"},
+        {"tab\there\r\x7f", "tab\\x09here\\x0D\\x7F"},
+        {"next \xc2\x85line caf\xe9 \xc3\xa9", "next \\xC2\\x85line caf\\xE9 \xc3\xa9"},
+    };
+    for (const auto& c : lines)
+        EXPECT_EQ(printableName(pathFromNative(c.bytes)), QString::fromUtf8(c.shown)) << c.shown;
+
     QTemporaryDir dir;
     const QString odd = pathFromNative(QFile::encodeName(dir.path()) + "/caf\xe9.m4a");
     ::close(::open(nativePath(odd).constData(), O_CREAT | O_WRONLY, 0600));

@@ -76,17 +76,20 @@ QByteArray contents(const QString& path)
 
 // Raw AAC whose shape changes midway, as ADTS frames may: one piece of each
 // shape (channels, rate), one after the other, written as the input.
-QStringList changingShape(const QString& folder, const QList<std::pair<int, int>>& shapes)
+std::function<QStringList(const QString& folder)>
+changingShape(const QList<std::pair<int, int>>& shapes)
 {
-    QByteArray joined;
-    for (const auto& [channels, rate] : shapes) {
-        const QString piece = folder + QStringLiteral("/piece.aac");
-        generate(piece, tones(channels, rate, 1.3) + aac("128k") + "-f" + "adts");
-        joined += contents(piece);
-    }
-    QFile input(folder + QStringLiteral("/input.m4a"));
-    EXPECT_TRUE(input.open(QIODevice::WriteOnly) && input.write(joined) == joined.size());
-    return {};
+    return [shapes](const QString& folder) {
+        QByteArray joined;
+        for (const auto& [channels, rate] : shapes) {
+            const QString piece = folder + QStringLiteral("/piece.aac");
+            generate(piece, tones(channels, rate, 1.3) + aac("128k") + "-f" + "adts");
+            joined += contents(piece);
+        }
+        QFile input(folder + QStringLiteral("/input.m4a"));
+        EXPECT_TRUE(input.open(QIODevice::WriteOnly) && input.write(joined) == joined.size());
+        return QStringList();
+    };
 }
 
 const CorpusCase corpus[] = {
@@ -143,14 +146,9 @@ const CorpusCase corpus[] = {
      }},
     // The encoder keeps the shape of the start, and what follows is brought
     // to it: fewer channels, then a new rate and more channels.
-    {"shape_changes_stereo_to_mono",
-     [](const QString& folder) {
-         return changingShape(folder, {{Stereo, 48000}, {Mono, 48000}});
-     }},
+    {"shape_changes_stereo_to_mono", changingShape({{Stereo, 48000}, {Mono, 48000}})},
     {"shape_changes_rate_and_channels",
-     [](const QString& folder) {
-         return changingShape(folder, {{Mono, 48000}, {Stereo, 44100}, {Mono, 48000}});
-     }},
+     changingShape({{Mono, 48000}, {Stereo, 44100}, {Mono, 48000}})},
     {"tenth_of_a_second", [](const QString&) { return tones(Stereo, 44100, 0.1) + aac("128k"); }},
     // Ten minutes of a plain tone in ALAC keep the input quick to make.
     {"ten_minutes",

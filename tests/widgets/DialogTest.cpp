@@ -1,6 +1,7 @@
 #include "TestForm.h"
 #include "engine/QStringPrinter.h"
 
+#include <QDeadlineTimer>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -45,7 +46,10 @@ protected:
                       QAbstractItemView::ExtendedSelection);
             dialog->setDirectory(folder);
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            QApplication::setActiveWindow(dialog);
+            dialog->activateWindow();
+            QDeadlineTimer deadline(5000);
+            while (QApplication::activeWindow() != dialog && !deadline.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
             name->setFocus();
             EXPECT_TRUE(name->hasFocus());
             name->setText(text);

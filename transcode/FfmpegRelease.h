@@ -1,0 +1,34 @@
+#pragma once
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
+
+#include <vector>
+
+// What differs between the FFmpeg releases the engine is built with. Every
+// check of the libraries' versions is made here and nowhere else.
+namespace plumark::transcode {
+
+// What an encoder takes, each list in the encoder's own order; an empty list
+// allows any.
+struct EncoderTargets
+{
+    std::vector<AVSampleFormat> formats;
+    std::vector<int> rates;
+    std::vector<const AVChannelLayout*> layouts;
+};
+
+// The encoder's own lists: asked of the library where it has a call for them
+// (FFmpeg 7.1 and later, where the codec's fields are deprecated or gone),
+// read from the codec's fields before.
+EncoderTargets encoderTargets(const AVCodec& encoder);
+
+// Where the ffmpeg program of this release cuts audio into the encoder's
+// frames. Up to FFmpeg 5.1 its filter graph's sink does, so that what the
+// sink holds short of a whole frame goes with the graph when audio changing
+// shape midway makes a new one. From FFmpeg 6.0 on, a queue after the graph
+// does, which outlives the graph: no sample is dropped at the change.
+constexpr bool FramesCutAfterGraph = LIBAVCODEC_VERSION_MAJOR >= 60;
+
+} // namespace plumark::transcode
