@@ -14,7 +14,7 @@ case "$mode" in run | test) ;; *) echo "usage: $0 run|test" >&2; exit 2 ;; esac
 # dpkg-dev and file), and what the program uses on a desktop.
 packages=(
     build-essential cmake ninja-build pkg-config dpkg-dev file
-    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
+    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev qt6-l10n-tools qt6-translations-l10n
     ffmpeg libimage-exiftool-perl fonts-liberation fonts-dejavu-core xdg-utils
     libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
 )

@@ -14,6 +14,16 @@ struct Ac3Header
 // Reads the header at the start of the file: no external tool, a few bytes.
 Ac3Header readAc3Header(const QString& path);
 
+// What the frames of an AC3 file say, read one frame header after another.
+struct Ac3Frames
+{
+    bool whole = false; // one or more AC3 frames, the last ending at the file's end
+    qint64 frames = 0;
+    int sampleRate = 0;
+};
+
+Ac3Frames readAc3Frames(const QString& path);
+
 // A result that can be kept: it exists, is not empty and starts with an AC3
 // frame header.
 bool isReadableAc3(const QString& path);

@@ -166,7 +166,8 @@ int exitStatus(const QList<BatchJob>& jobs, bool stopped)
     if (stopped)
         return StoppedStatus;
     for (const BatchJob& job : jobs)
-        if (job.state != BatchJob::State::Converted && job.state != BatchJob::State::Skipped)
+        if ((job.state != BatchJob::State::Converted && job.state != BatchJob::State::Skipped) ||
+            job.endedAt >= 0)
             return 1;
     return 0;
 }

@@ -18,6 +18,10 @@ struct BatchJob
     QString reason;       // why it was skipped or not converted
     int resultKbps = 0;   // the rate the result has, read from its header
     double duration = -1; // the input's length in seconds as the converter reads it
+    // Converted as far as the input's data went, when it ended before its
+    // declared length: where it ended and that length, in seconds.
+    double endedAt = -1;
+    double declaredLength = -1;
 };
 
 } // namespace plumark

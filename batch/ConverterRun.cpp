@@ -4,6 +4,7 @@
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
 #include "engine/ReadAvailable.h"
+#include "transcode/ResultFile.h"
 
 #include <cerrno>
 #include <csignal>
@@ -18,21 +19,27 @@ namespace {
 constexpr int EndingWaitMs = 20;
 constexpr int TerminateWaitMs = 5000;
 constexpr int KillWaitMs = 2000;
+// A whole input's last progress report is within a frame of its length.
+constexpr double EarlyEndSlackSeconds = 0.5;
 
 } // namespace
 
 std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const BatchJob& job,
                                             QString* failure)
 {
+    // The converter writes a partial name of its own, which a finished run
+    // renames into place; the final name is never written directly.
+    const QByteArray partial = transcode::freshPartialPath(nativePath(job.output));
     const CommandLine command =
-        converterCommand(converterPath, job.input, job.rateToken, job.output);
-    std::unique_ptr<ConverterRun> run(new ConverterRun(job.output));
+        converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial));
+    std::unique_ptr<ConverterRun> run(new ConverterRun(nativePath(job.output), partial));
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
     if (!error) {
         run->m_errorFd = fds[0];
         ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-        error = run->m_child.start(command.argv, -1, fds[1]);
+        error = run->m_child.start(command.argv, -1, fds[1],
+                                   ChildProcess::Lifetime::EndsWithThisProcess);
         ::close(fds[1]);
     }
     if (error) {
@@ -45,6 +52,8 @@ std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const 
 ConverterRun::~ConverterRun()
 {
     closeOutput();
+    if (!m_committed)
+        ::unlink(m_partial.constData());
 }
 
 void ConverterRun::closeOutput()
@@ -81,7 +90,29 @@ bool ConverterRun::ended()
 QString ConverterRun::failure()
 {
     read();
-    return conversionFailureReason(m_child.exitCode(), m_output, lastErrorLine(m_tail.bytes()));
+    if (m_committed)
+        return {};
+    // The converter's words name the result by its final name.
+    const QString errorLine =
+        lastErrorLine(m_tail.bytes()).replace(pathFromNative(m_partial), pathFromNative(m_output));
+    const QString reason =
+        conversionFailureReason(m_child.exitCode(), pathFromNative(m_partial), errorLine);
+    if (!reason.isEmpty())
+        return reason;
+    if (m_commitProblem.isEmpty()) {
+        m_commitProblem = transcode::commitPartial(m_partial, m_output);
+        m_committed = m_commitProblem.isEmpty();
+    }
+    return m_commitProblem;
+}
+
+std::pair<double, double> ConverterRun::earlyEnd()
+{
+    // The converter's last report says how far it got in the input.
+    if (m_progress.duration() > 0 &&
+        m_progress.position() < m_progress.duration() - EarlyEndSlackSeconds)
+        return {m_progress.position(), m_progress.duration()};
+    return {-1, -1};
 }
 
 bool ConverterRun::awaitStop()
@@ -91,11 +122,9 @@ bool ConverterRun::awaitStop()
         m_child.waitFor(KillWaitMs);
     }
     read();
-    // One that had already finished keeps its result.
-    if (m_child.exitCode() == 0)
-        return true;
-    DeleteFileQuietly(m_output);
-    return false;
+    // One that had already finished keeps its result; the partial result of
+    // one that had not goes with this run.
+    return m_child.exitCode() == 0;
 }
 
 } // namespace plumark

@@ -19,16 +19,23 @@ public:
     void read() override;
     bool ended() override;
     QString failure() override;
+    std::pair<double, double> earlyEnd() override;
     double duration() const override { return m_progress.duration(); }
     double position() const override { return m_progress.position(); }
     void terminate() override { m_child.terminate(); }
     bool awaitStop() override;
 
 private:
-    explicit ConverterRun(QString output) : m_output(std::move(output)) {}
+    ConverterRun(QByteArray output, QByteArray partial)
+        : m_output(std::move(output)), m_partial(std::move(partial))
+    {
+    }
     void closeOutput();
 
-    QString m_output;
+    QByteArray m_output;
+    QByteArray m_partial; // what the converter writes, renamed to m_output once whole
+    bool m_committed = false;
+    QString m_commitProblem;
     ChildProcess m_child;
     int m_errorFd = -1;
     LineSplitter m_lines;

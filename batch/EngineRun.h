@@ -20,6 +20,10 @@ public:
     {
         return m_worker.result().converted ? QString() : m_worker.result().reason;
     }
+    std::pair<double, double> earlyEnd() override
+    {
+        return {m_worker.result().endedAt, m_worker.result().declaredLength};
+    }
     double duration() const override { return m_worker.duration(); }
     double position() const override { return m_worker.position(); }
     void terminate() override { m_worker.terminate(); }

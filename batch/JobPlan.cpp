@@ -1,6 +1,6 @@
 #include "batch/JobPlan.h"
 
-#include "batch/Ac3Header.h"
+#include "batch/ExistingResult.h"
 #include "engine/ConversionRules.h"
 #include "engine/OutputClaims.h"
 #include "engine/Paths.h"
@@ -94,7 +94,8 @@ QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
     if (options.skipExisting) {
         for (BatchJob& job : jobs) {
             if (job.state == BatchJob::State::Pending &&
-                refusalReason(job.input, job.output).isEmpty() && isReadableAc3(job.output)) {
+                refusalReason(job.input, job.output).isEmpty() &&
+                isWholeResultOf(job.input, job.output)) {
                 job.state = BatchJob::State::Skipped;
                 job.reason = QStringLiteral("The result already exists.");
             }

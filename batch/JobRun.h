@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace plumark {
 
@@ -23,6 +24,9 @@ public:
     virtual bool ended() = 0;
     // Why the ended conversion does not count; empty when it does.
     virtual QString failure() = 0;
+    // For one that counts: where its input's data ended before its declared
+    // length, and that length, in seconds; both -1 when the input was whole.
+    virtual std::pair<double, double> earlyEnd() = 0;
     // The input's length in seconds (-1 when unknown) and how far it is.
     virtual double duration() const = 0;
     virtual double position() const = 0;

@@ -1,5 +1,7 @@
 #include "batch/ProgressDisplay.h"
 
+#include "batch/ProgressEstimate.h"
+
 #include "engine/Paths.h"
 
 #include <QStringList>
@@ -73,6 +75,9 @@ void ProgressDisplay::fileFinished(const BatchJob& job, int done, int total)
     switch (job.state) {
     case BatchJob::State::Converted:
         line = count + QStringLiteral("Converted: %1 -> %2").arg(input, printableName(job.output));
+        if (job.endedAt >= 0)
+            line += QStringLiteral(" (input ends early: %1 of %2)")
+                        .arg(clockText(job.endedAt), clockText(job.declaredLength));
         break;
     case BatchJob::State::Skipped:
         line = count + QStringLiteral("Skipped: %1: %2").arg(input, reason);

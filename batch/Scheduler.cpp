@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <poll.h>
+#include <tuple>
 
 namespace plumark {
 
@@ -136,7 +137,7 @@ bool Scheduler::start(int index)
         endJob(job, BatchJob::State::NotConverted, refusal);
         return true;
     }
-    DeleteFileQuietly(job.output);
+    // An old result stays until a complete new one is renamed over it.
 
     auto running = std::make_unique<Running>();
     running->index = index;
@@ -153,7 +154,6 @@ bool Scheduler::start(int index)
             return false;
         }
         endJob(job, BatchJob::State::NotConverted, failure);
-        DeleteFileQuietly(job.output);
         return true;
     }
     job.state = BatchJob::State::Running;
@@ -168,12 +168,13 @@ void Scheduler::finish(Running& running)
     job.duration = running.run->duration();
     const QString reason = running.run->failure();
     if (!reason.isEmpty()) {
-        // A failed conversion leaves no empty or truncated result behind.
-        DeleteFileQuietly(job.output);
+        // The converter removed its partial result; the final name, whatever
+        // is there, is not this job's to remove.
         endJob(job, BatchJob::State::NotConverted, reason);
         return;
     }
     job.resultKbps = readAc3Header(job.output).bitRateKbps;
+    std::tie(job.endedAt, job.declaredLength) = running.run->earlyEnd();
     endJob(job, BatchJob::State::Converted);
 }
 
@@ -235,7 +236,6 @@ void Scheduler::stopAll(int firstNotStarted)
             continue;
         }
         BatchJob& job = m_jobs[running->index];
-        DeleteFileQuietly(job.output);
         endJob(job, BatchJob::State::NotConverted,
                QStringLiteral("Stopped before the conversion was finished."));
     }

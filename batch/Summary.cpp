@@ -41,7 +41,12 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     QStringList failures;
     QMap<int, int> rateCounts; // the results' rates, each with how many have it
     QStringList rateNotes;
+    QStringList endedEarly;
     for (const BatchJob& job : jobs) {
+        if (job.state == BatchJob::State::Converted && job.endedAt >= 0)
+            endedEarly.append(QStringLiteral("  %1: input ends early: %2 of %3")
+                                  .arg(printableName(job.input), clockText(job.endedAt),
+                                       clockText(job.declaredLength)));
         if (!job.rateNote.isEmpty())
             rateNotes.append(QStringLiteral("  %1: %2")
                                  .arg(printableName(job.input), printableName(job.rateNote)));
@@ -69,6 +74,11 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     if (stopped)
         lines.append(QStringLiteral("Stopped."));
     lines.append(QStringLiteral("Converted: %1 of %2").arg(converted).arg(jobs.size()));
+    if (!endedEarly.isEmpty()) {
+        lines.append(
+            QStringLiteral("Converted as far as the input goes: %1").arg(endedEarly.size()));
+        lines += endedEarly;
+    }
     if (skipped > 0)
         lines.append(QStringLiteral("Skipped: %1 (the result already exists)").arg(skipped));
     if (converted == 0 && skipped > 0 && skipped == jobs.size())

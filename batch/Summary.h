@@ -7,7 +7,8 @@
 namespace plumark {
 
 // The closing report of a batch: how many files were converted, skipped and
-// not converted (each of the last named with its reason), the results' rates
+// not converted (each of the last named with its reason), the results whose
+// input ended before its declared length (each named), the results' rates
 // and the time taken. askedRate is the token of --bitrate, empty when each
 // input keeps its own rate: then one line counts the rates produced;
 // otherwise one line appears only when the encoder gave another rate.

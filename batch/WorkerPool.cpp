@@ -123,6 +123,7 @@ bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
     m_ended = false;
     m_stopping = false;
     m_output = job.output;
+    m_partial.clear();
     m_position = 0;
     m_duration = -1;
     m_result = {};
@@ -142,6 +143,12 @@ void WorkerPool::Worker::read()
             if (reply->kind == transcode::WorkerReply::Kind::Progress) {
                 m_position = reply->position;
                 m_duration = reply->duration;
+                continue;
+            }
+            if (reply->kind == transcode::WorkerReply::Kind::Partial) {
+                // Only a partial name of this job's result is ever removed.
+                if (transcode::isPartialPathOf(reply->partial, m_output))
+                    m_partial = reply->partial;
                 continue;
             }
             m_result = reply->result;
@@ -165,7 +172,8 @@ void WorkerPool::Worker::endWithoutResult()
     closePipes();
     m_process.waitFor(KillWaitMs);
     // What the worker was writing is no result.
-    ::unlink(transcode::partialPathFor(m_output).constData());
+    if (!m_partial.isEmpty())
+        ::unlink(m_partial.constData());
     m_result = {false, m_stopping ? QStringLiteral("Stopped before the conversion was finished.")
                                   : QString::fromLatin1(CrashReason)};
     m_ended = true;

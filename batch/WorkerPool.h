@@ -82,6 +82,7 @@ private:
     bool m_ended = false;
     bool m_stopping = false;
     QByteArray m_output;
+    QByteArray m_partial; // what the worker writes the result under, once it says
     double m_position = 0;
     double m_duration = -1;
     transcode::Ac3Result m_result;

@@ -18,6 +18,7 @@ foreach(asset ${PLUMARK_ASSET_FILES})
     install(FILES ${PLUMARK_ASSET_ROOT}/${asset} DESTINATION ${PLUMARK_DATA_DIR}/${folder})
 endforeach()
 install(FILES ${PLUMARK_SAMPLE_FILES} DESTINATION ${PLUMARK_DATA_DIR}/Samples)
+install(FILES ${PLUMARK_QM_FILES} DESTINATION ${PLUMARK_DATA_DIR}/translations)
 
 install(FILES packaging/com.kestrova.Plumark.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -63,9 +64,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # proportional sans font: with Liberation alone, fontconfig picks its
 # monospace face for the toolkit's default font. Opening a folder goes
 # through xdg-open. The converter loads libavfilter only when an input needs
-# it, so the scan of the program's libraries cannot see that one.
+# it, so the scan of the program's libraries cannot see that one. Qt's own
+# dialogs speak the user's language with Qt's translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "ffmpeg, libavfilter${PLUMARK_AVFILTER_MAJOR}, libimage-exiftool-perl, qt6-qpa-plugins, fonts-liberation, fonts-dejavu-core")
+    "ffmpeg, libavfilter${PLUMARK_AVFILTER_MAJOR}, libimage-exiftool-perl, qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
 

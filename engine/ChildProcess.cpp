@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -132,7 +133,7 @@ int ChildProcess::beginStart()
     return 0;
 }
 
-int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd)
+int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, Lifetime lifetime)
 {
     if (const int error = beginStart())
         return error;
@@ -158,6 +159,10 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd)
         if (setup.nullOut < 0)
             return errno;
     }
+    if (lifetime == Lifetime::EndsWithThisProcess)
+        return startEndingWithThisProcess(pointers.data(), setup.nullIn,
+                                          stdoutFd >= 0 ? stdoutFd : setup.nullOut,
+                                          stderrFd >= 0 ? stderrFd : setup.nullOut);
     // dup2 onto 0, 1 and 2 clears their close-on-exec flag; every other
     // descriptor of this process is closed in the child.
     int error = ::posix_spawn_file_actions_adddup2(&setup.actions, setup.nullIn, STDIN_FILENO);
@@ -198,6 +203,68 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd)
     m_pid = pid;
     m_pidFd = openPidFd(pid);
     return 0;
+}
+
+int ChildProcess::startEndingWithThisProcess(char* const* argv, int stdinFd, int stdoutFd,
+                                             int stderrFd)
+{
+    // A failed exec reports its errno through this pipe; a successful one
+    // closes it.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return errno;
+    const pid_t parent = ::getpid();
+    // No handler of this process may run in the child before its exec.
+    sigset_t all;
+    sigset_t previous;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // Killed when this process ends; if it already has, the child never
+        // starts its work.
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            ::_exit(127);
+        int error = 0;
+        if (::dup2(stdinFd, STDIN_FILENO) < 0 || ::dup2(stdoutFd, STDOUT_FILENO) < 0 ||
+            ::dup2(stderrFd, STDERR_FILENO) < 0)
+            error = errno;
+        // Every other descriptor closes at the exec, the report pipe with them.
+        ::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
+        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            std::signal(signalNumber, SIG_DFL);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (!error) {
+            ::execvp(argv[0], argv);
+            error = errno;
+        }
+        while (::write(report[1], &error, sizeof error) < 0 && errno == EINTR) {
+        }
+        ::_exit(127);
+    }
+    int error = pid < 0 ? errno : 0;
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::close(report[1]);
+    if (!error) {
+        int childError = 0;
+        ssize_t count;
+        do
+            count = ::read(report[0], &childError, sizeof childError);
+        while (count < 0 && errno == EINTR);
+        if (count == sizeof childError) {
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            error = childError;
+        } else {
+            m_pid = pid;
+            m_pidFd = openPidFd(pid);
+        }
+    }
+    ::close(report[0]);
+    return error;
 }
 
 int ChildProcess::startCopy(int (*body)(), int stdoutFd, int stderrFd, int stdinFd)

@@ -20,8 +20,13 @@ public:
     ChildProcess& operator=(ChildProcess&& other) noexcept;
     ~ChildProcess();
 
+    // Whether the child may outlive this process. One that may not is killed
+    // by the system the moment this process ends, however it ends.
+    enum class Lifetime { Independent, EndsWithThisProcess };
+
     // Starts the child. Returns 0, or the errno of a failed start.
-    int start(const QStringList& argv, int stdoutFd = -1, int stderrFd = -1);
+    int start(const QStringList& argv, int stdoutFd = -1, int stderrFd = -1,
+              Lifetime lifetime = Lifetime::Independent);
     // Starts the child as a copy of this process that runs body and ends with
     // its result: no program start to pay, and whatever this process has
     // loaded is there already. The copy keeps only its standard descriptors;
@@ -43,6 +48,7 @@ public:
 private:
     // Forgets an ended child before a new start; EBUSY while one runs.
     int beginStart();
+    int startEndingWithThisProcess(char* const* argv, int stdinFd, int stdoutFd, int stderrFd);
     void closePidFd();
 
     pid_t m_pid = -1;

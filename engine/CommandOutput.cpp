@@ -3,6 +3,7 @@
 #include "engine/ChildProcess.h"
 #include "shell/Failure.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <cerrno>
 #include <fcntl.h>
@@ -25,7 +26,7 @@ QString GetCommandOutput(const CommandLine& commandLine, bool captureStdout, boo
     // conversions decode UTF-8.
     Q_UNUSED(oemConversion);
     if (!captureStdout && !captureStderr)
-        throw Failure(QStringLiteral("Invalid procedure call or argument"));
+        throw Failure(QCoreApplication::translate("Failure", "Invalid procedure call or argument"));
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0)

@@ -1,5 +1,6 @@
 #include "engine/ConversionRules.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <cerrno>
 #include <cstring>
@@ -21,22 +22,28 @@ namespace {
 QString kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
+        return QCoreApplication::translate("Conversion", "a folder");
     if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe (FIFO)");
+        return QCoreApplication::translate("Conversion", "a named pipe (FIFO)");
     if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
+        return QCoreApplication::translate("Conversion", "a socket");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("a device");
-    return QStringLiteral("not a regular file");
+        return QCoreApplication::translate("Conversion", "a device");
+    return QCoreApplication::translate("Conversion", "not a regular file");
 }
 
 } // namespace
 
+QString folderMissingText()
+{
+    return QCoreApplication::translate("Conversion",
+                                       "Folder does not exist. Please select another folder.");
+}
+
 QString outputFolderRefusal(const QString& outputPath)
 {
     if (outputPath.isEmpty() || !FolderExists(ParentFolder(outputPath)))
-        return QString::fromLatin1(FolderMissingText);
+        return folderMissingText();
     return {};
 }
 
@@ -46,17 +53,19 @@ QString refusalReason(const QString& inputPath, const QString& outputPath)
     if (inputPath.isEmpty() || ::stat(nativePath(inputPath).constData(), &input) != 0) {
         const int error = inputPath.isEmpty() ? ENOENT : errno;
         if (error == ENOENT || error == ENOTDIR)
-            return QStringLiteral("The file does not exist.");
-        return QStringLiteral("The file cannot be read: %1.")
+            return QCoreApplication::translate("Conversion", "The file does not exist.");
+        return QCoreApplication::translate("Conversion", "The file cannot be read: %1.")
             .arg(QString::fromLocal8Bit(std::strerror(error)));
     }
     if (!S_ISREG(input.st_mode))
-        return QStringLiteral("This is %1, not a regular file.").arg(kindOf(input.st_mode));
+        return QCoreApplication::translate("Conversion", "This is %1, not a regular file.")
+            .arg(kindOf(input.st_mode));
 
     struct stat output;
     if (!outputPath.isEmpty() && ::stat(nativePath(outputPath).constData(), &output) == 0 &&
         output.st_dev == input.st_dev && output.st_ino == input.st_ino)
-        return QStringLiteral("The result would replace the input file.");
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the input file.");
     return {};
 }
 
@@ -147,23 +156,27 @@ QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
     if (exitCode < 0) {
         // A start failure is the runtime's error number plus 0x80040000.
         const qint64 number = qint64(exitCode) - qint64(qint32(0x80040000u));
-        const QString cause = number == 53   ? QStringLiteral("file not found")
-                              : number == 70 ? QStringLiteral("permission denied")
-                                             : QStringLiteral("error %1").arg(number);
-        return QStringLiteral("The converter could not be started (%1).").arg(cause);
+        const QString cause =
+            number == 53   ? QCoreApplication::translate("Conversion", "file not found")
+            : number == 70 ? QCoreApplication::translate("Conversion", "permission denied")
+                           : QCoreApplication::translate("Conversion", "error %1").arg(number);
+        return QCoreApplication::translate("Conversion", "The converter could not be started (%1).")
+            .arg(cause);
     }
     if (exitCode != 0)
-        return errorLine.isEmpty()
-                   ? QStringLiteral("The converter failed with exit code %1.").arg(exitCode)
-                   : errorLine;
+        return errorLine.isEmpty() ? QCoreApplication::translate(
+                                         "Conversion", "The converter failed with exit code %1.")
+                                         .arg(exitCode)
+                                   : errorLine;
     if (isWriteFailureLine(errorLine))
         return errorLine;
     struct stat output;
     if (::stat(nativePath(outputPath).constData(), &output) != 0 || !S_ISREG(output.st_mode))
         return isRefusalLine(errorLine) ? errorLine
-                                        : QStringLiteral("The converter wrote no output file.");
+                                        : QCoreApplication::translate(
+                                              "Conversion", "The converter wrote no output file.");
     if (output.st_size == 0)
-        return QStringLiteral("The converter wrote an empty file.");
+        return QCoreApplication::translate("Conversion", "The converter wrote an empty file.");
     return {};
 }
 

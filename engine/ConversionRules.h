@@ -12,9 +12,10 @@ namespace plumark {
 QString outputPathFor(const QString& inputPath, const QString& outputFolder,
                       PathStyle style = PathStyle::Native);
 
-inline constexpr auto FolderMissingText = "Folder does not exist. Please select another folder.";
+// "Folder does not exist. Please select another folder." in the window's language.
+QString folderMissingText();
 
-// FolderMissingText when the output has no existing folder (an empty output
+// folderMissingText() when the output has no existing folder (an empty output
 // path included), else an empty text: checked as each file's turn comes, so
 // that an output folder emptied or removed during a run never sends a result
 // elsewhere.

@@ -8,6 +8,7 @@
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 
@@ -22,18 +23,22 @@ constexpr qint64 ErrorTailBytes = 16 * 1024;
 
 QString doneMessage(const QList<NotConverted>& notConverted)
 {
-    QString text = QStringLiteral("Done.");
+    QString text = QCoreApplication::translate("Conversion", "Done.");
     if (notConverted.isEmpty())
         return text;
-    text += notConverted.size() == 1
-                ? QStringLiteral("\r\r1 file could not be converted:\r")
-                : QStringLiteral("\r\r%1 files could not be converted:\r").arg(notConverted.size());
+    text += QStringLiteral("\r\r") +
+            (notConverted.size() == 1
+                 ? QCoreApplication::translate("Conversion", "1 file could not be converted:")
+                 : QCoreApplication::translate("Conversion", "%1 files could not be converted:")
+                       .arg(notConverted.size())) +
+            QStringLiteral("\r");
     const qsizetype listed = std::min<qsizetype>(notConverted.size(), ListedAtMost);
     for (qsizetype i = 0; i < listed; ++i)
         text += QStringLiteral("\r") + notConverted[i].path + QStringLiteral("\r    ") +
                 notConverted[i].reason;
     if (notConverted.size() > listed)
-        text += QStringLiteral("\r(and %1 more)").arg(notConverted.size() - listed);
+        text += QStringLiteral("\r") + QCoreApplication::translate("Conversion", "(and %1 more)")
+                                           .arg(notConverted.size() - listed);
     return text;
 }
 
@@ -69,14 +74,16 @@ void MainForm::PushButton2_Click()
     ProgressBar& bar = m_window.progressBar();
 
     if (guard.test(1, [&] { return m_list.count() == 0; })) {
-        guard.step(2, [&] { m_window.message(QStringLiteral("No files added.")); });
+        guard.step(2, [&] {
+            m_window.message(QCoreApplication::translate("Conversion", "No files added."));
+        });
         return;
     }
     if (guard.test(3, [&] {
             const bool folderMissing = !FolderExists(m_window.folderText());
             return folderMissing && !m_window.option(4);
         })) {
-        guard.step(4, [&] { m_window.message(QString::fromLatin1(FolderMissingText)); });
+        guard.step(4, [&] { m_window.message(folderMissingText()); });
         return;
     }
     guard.step(5, [&] { m_window.setMousePointer(PointerBusy); });
@@ -122,7 +129,8 @@ void MainForm::PushButton2_Click()
             bar.setValue(std::min(share, 100.0));
         });
         guard.step(18, [&] {
-            bar.setText(QStringLiteral("Processing: ") + FileNameOf(inputPath));
+            bar.setText(QCoreApplication::translate("Conversion", "Processing: ") +
+                        FileNameOf(inputPath));
             m_window.yield();
         });
         guard.step(19, [&] {
@@ -186,7 +194,7 @@ void MainForm::PushButton2_Click()
     guard.step(29, [&] { m_window.setMousePointer(PointerDefault); });
     guard.step(30, [&] {
         bar.setValue(0);
-        bar.setText(QStringLiteral("Progress Bar"));
+        bar.setText(QCoreApplication::translate("Conversion", "Progress Bar"));
     });
     guard.step(31, [&] { m_window.message(doneMessage(m_notConverted)); });
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Paths.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <climits>
 #include <cstdlib>
@@ -65,11 +66,15 @@ QString OutputClaims::claim(const QString& inputPath, const QString& outputPath)
     if (listed.isEmpty() && outputId)
         listed = m_listedById.value(*outputId);
     if (!listed.isEmpty())
-        return QStringLiteral("The result would replace the listed file \"%1\".").arg(listed);
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the listed file \"%1\".")
+            .arg(listed);
 
     const QString earlier = m_claimed.value(outputKey);
     if (!earlier.isEmpty())
-        return QStringLiteral("The result would replace the result of \"%1\".").arg(earlier);
+        return QCoreApplication::translate("Conversion",
+                                           "The result would replace the result of \"%1\".")
+            .arg(earlier);
     m_claimed.insert(outputKey, inputPath);
     return {};
 }

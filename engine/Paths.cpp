@@ -2,6 +2,7 @@
 
 #include "shell/Failure.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -197,7 +198,7 @@ void ForceDeleteFile(const QString& path)
         if (::unlink(p.constData()) == 0)
             return;
     }
-    throw Failure(QStringLiteral("Could not delete \"%1\": %2")
+    throw Failure(QCoreApplication::translate("Failure", "Could not delete \"%1\": %2")
                       .arg(path, QString::fromLocal8Bit(std::strerror(first))));
 }
 

@@ -3,6 +3,7 @@
 #include "engine/ChildProcess.h"
 #include "engine/Paths.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <fcntl.h>
@@ -46,7 +47,8 @@ QString barTextAtPoll(const QString& barText, int pollCount)
     QString text = barText;
     if (!text.isEmpty())
         text += QStringLiteral(", ");
-    return text + QStringLiteral("Please wait.. ") + QString::number(pollCount - FirstCreepPoll);
+    return text + QCoreApplication::translate("Conversion", "Please wait.. ") +
+           QString::number(pollCount - FirstCreepPoll);
 }
 
 qint32 RunAndWait(const CommandLine& commandLine, std::optional<int> windowStyle,
@@ -95,7 +97,9 @@ qint32 RunAndWait(const CommandLine& commandLine, std::optional<int> windowStyle
     }
 
     if (progressBar)
-        progressBar->setText(barText.isEmpty() ? QStringLiteral("Progress Bar") : barText);
+        progressBar->setText(barText.isEmpty()
+                                 ? QCoreApplication::translate("Conversion", "Progress Bar")
+                                 : barText);
     return child.exitCode();
 }
 

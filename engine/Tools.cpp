@@ -4,6 +4,7 @@
 #include "engine/ToolsOwner.h"
 #include "shell/Failure.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -25,19 +26,24 @@ QString systemError(int error)
 
 struct ToolKind
 {
-    const char* role;       // how the description names it
     const char* program;    // the name looked up on PATH
     const char* variable;   // the environment variable that may name another
     const char* debPackage; // the Debian package that installs it
 };
 
-constexpr ToolKind Converter{"converter", "ffmpeg", "PLUMARK_FFMPEG", "ffmpeg"};
-constexpr ToolKind Probe{"probe", "exiftool", "PLUMARK_EXIFTOOL", "libimage-exiftool-perl"};
+constexpr ToolKind Converter{"ffmpeg", "PLUMARK_FFMPEG", "ffmpeg"};
+constexpr ToolKind Probe{"exiftool", "PLUMARK_EXIFTOOL", "libimage-exiftool-perl"};
 
 Failure missingTool(const ToolKind& kind, const QString& named)
 {
-    return Failure(QStringLiteral("The %1 \"%2\" was not found. Install the Debian package \"%3\".")
-                       .arg(QLatin1String(kind.role), named, QLatin1String(kind.debPackage)));
+    const QString text =
+        &kind == &Probe
+            ? QCoreApplication::translate(
+                  "Failure", "The probe \"%1\" was not found. Install the Debian package \"%2\".")
+            : QCoreApplication::translate(
+                  "Failure",
+                  "The converter \"%1\" was not found. Install the Debian package \"%2\".");
+    return Failure(text.arg(named, QLatin1String(kind.debPackage)));
 }
 
 bool isExecutableFile(const QString& path)
@@ -51,15 +57,17 @@ void copyTool(const QString& toolPath, const QString& path)
 {
     const int in = ::open(nativePath(toolPath).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
-        throw Failure(QStringLiteral("The tool \"%1\" could not be read: %2")
-                          .arg(toolPath, systemError(errno)));
+        throw Failure(
+            QCoreApplication::translate("Failure", "The tool \"%1\" could not be read: %2")
+                .arg(toolPath, systemError(errno)));
     const int out =
         ::open(nativePath(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0755);
     if (out < 0) {
         const int error = errno;
         ::close(in);
-        throw Failure(QStringLiteral("The tool file \"%1\" could not be written: %2")
-                          .arg(path, systemError(error)));
+        throw Failure(
+            QCoreApplication::translate("Failure", "The tool file \"%1\" could not be written: %2")
+                .arg(path, systemError(error)));
     }
     char buffer[65536];
     int error = 0;
@@ -88,8 +96,9 @@ void copyTool(const QString& toolPath, const QString& path)
         error = errno;
     if (error != 0) {
         ::unlink(nativePath(path).constData());
-        throw Failure(QStringLiteral("The tool file \"%1\" could not be written: %2")
-                          .arg(path, systemError(error)));
+        throw Failure(
+            QCoreApplication::translate("Failure", "The tool file \"%1\" could not be written: %2")
+                .arg(path, systemError(error)));
     }
 }
 
@@ -145,8 +154,9 @@ void WriteBytesToFile(const QString& toolPath, const QString& path,
     // Some file systems refuse links; a copy serves the same purpose there.
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR || error == EEXIST)
-        throw Failure(QStringLiteral("The tool file \"%1\" could not be written: %2")
-                          .arg(path, systemError(error)));
+        throw Failure(
+            QCoreApplication::translate("Failure", "The tool file \"%1\" could not be written: %2")
+                .arg(path, systemError(error)));
     copyTool(target, path);
 }
 
@@ -157,7 +167,8 @@ ToolsFolder::ToolsFolder()
         nativePath(CollapseBackslashes(parent + QStringLiteral("/plumark-XXXXXX")));
     // mkdtemp makes the folder with owner-only rights.
     if (::mkdtemp(pattern.data()) == nullptr)
-        throw Failure(QStringLiteral("The tools folder could not be made in \"%1\": %2")
+        throw Failure(QCoreApplication::translate(
+                          "Failure", "The tools folder could not be made in \"%1\": %2")
                           .arg(parent, systemError(errno)));
     m_path = QFile::decodeName(pattern);
     // A run cut short leaves the folder; the record lets a later start remove it.

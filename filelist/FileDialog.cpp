@@ -3,6 +3,8 @@
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 
+#include <QCoreApplication>
+
 namespace plumark {
 
 void MainForm::PushButton1_Click()
@@ -12,8 +14,10 @@ void MainForm::PushButton1_Click()
     bool tooMany = false;
     guard.step(4, [&] {
         const FileDialogSetup setup{
-            QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"),
-            QStringLiteral("M4A File (*.m4a)"), QStringLiteral("*.m4a"), true};
+            QCoreApplication::translate("FileList",
+                                        "Add File(s) - Hold Ctrl to select multiple files"),
+            QCoreApplication::translate("FileList", "M4A File (*.m4a)"), QStringLiteral("*.m4a"),
+            true};
         try {
             result = m_window.openFileDialog(setup);
         } catch (const DialogBufferTooSmall&) {
@@ -21,9 +25,11 @@ void MainForm::PushButton1_Click()
         }
     });
     if (tooMany) {
-        m_window.message(QStringLiteral("You've selected too many files to add.") +
-                         QStringLiteral("\r\r") +
-                         QStringLiteral("Please try adding via the \"Add All\" button."));
+        m_window.message(
+            QCoreApplication::translate("FileList", "You've selected too many files to add.") +
+            QStringLiteral("\r\r") +
+            QCoreApplication::translate("FileList",
+                                        "Please try adding via the \"Add All\" button."));
         return;
     }
     if (result.isEmpty())

@@ -3,6 +3,8 @@
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 
+#include <QCoreApplication>
+
 namespace plumark {
 
 void MainForm::PushButton3_Click()
@@ -15,9 +17,11 @@ void MainForm::PushButton3_Click()
         1, [&] { extension = ReadSetting(QStringLiteral("Extension"), QStringLiteral("m4a")); });
     guard.step(2, [&] {
         answer = m_window.inputBox(
-            QStringLiteral("Enter file extension to load:") + QStringLiteral("\r\r") +
-                QStringLiteral("(* for all files, txt for all txt files, doc for all doc "
-                               "files, etc.)"),
+            QCoreApplication::translate("FileList", "Enter file extension to load:") +
+                QStringLiteral("\r\r") +
+                QCoreApplication::translate("FileList",
+                                            "(* for all files, txt for all txt files, doc for "
+                                            "all doc files, etc.)"),
             extension);
     });
     if (answer.isEmpty())
@@ -25,7 +29,8 @@ void MainForm::PushButton3_Click()
     guard.step(4, [&] { WriteSetting(QStringLiteral("Extension"), answer); });
     guard.step(5, [&] { LastFolder = ReadSetting(QStringLiteral("LastFolder"), QString()); });
     guard.step(6, [&] {
-        chosen = BrowseForFolder(m_window, QStringLiteral("Please select folder:"), LastFolder);
+        chosen = BrowseForFolder(
+            m_window, QCoreApplication::translate("FileList", "Please select folder:"), LastFolder);
     });
     if (chosen.isEmpty())
         return;

@@ -6,6 +6,8 @@
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 
+#include <QCoreApplication>
+
 namespace plumark {
 
 namespace {
@@ -84,7 +86,8 @@ void LoadSampleFiles(FileList& list, Window& window, const QString& programFolde
         if (FileExists(part) && !IsPathInList(list, part))
             AddPathToList(list, part);
     }
-    if (window.question(QStringLiteral(
+    if (window.question(QCoreApplication::translate(
+            "Samples",
             "Would you like this software to open the folder where these sample files are "
             "stored (so that you can view them before working with them)?")))
         window.openExternally(sampleFolder(programFolder));

@@ -1,19 +1,24 @@
 #include "shell/ErrorReport.h"
 
+#include <QCoreApplication>
+
 namespace plumark {
 
 QString errorReportText(const QString& description, const QString& identity, int line)
 {
-    return description + QStringLiteral("\r\n") + identity + QStringLiteral("at line ") +
-           QString::number(line) + QStringLiteral("\r\r") +
-           QStringLiteral("Please email screenshot of this message to ") +
+    return description + QStringLiteral("\r\n") + identity +
+           QCoreApplication::translate("ErrorReport", "at line ") + QString::number(line) +
+           QStringLiteral("\r\r") +
+           QCoreApplication::translate("ErrorReport",
+                                       "Please email screenshot of this message to ") +
            QString::fromLatin1(SupportAddress);
 }
 
 void ShowErrorReport(Window& window, const QString& description, const QString& identity, int line)
 {
     window.message(errorReportText(description, identity, line),
-                   QStringLiteral("Application Error"), MessageIcon::Warning);
+                   QCoreApplication::translate("ErrorReport", "Application Error"),
+                   MessageIcon::Warning);
 }
 
 } // namespace plumark

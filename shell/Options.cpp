@@ -3,6 +3,8 @@
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 
+#include <QCoreApplication>
+
 namespace plumark {
 
 namespace {
@@ -64,7 +66,8 @@ void MainForm::PushButton7_Click()
     bool needsSeparator = false;
     guard.step(4, [&] { initial = ReadSetting(QStringLiteral("LastFolderDot"), QString()); });
     guard.step(5, [&] {
-        chosen = BrowseForFolder(m_window, QStringLiteral("Please select folder:"), initial);
+        chosen = BrowseForFolder(
+            m_window, QCoreApplication::translate("Options", "Please select folder:"), initial);
     });
     guard.step(7, [&] { goOn = !chosen.isEmpty(); });
     if (!goOn)

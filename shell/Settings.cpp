@@ -2,6 +2,7 @@
 
 #include "shell/Failure.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 #include <cmath>
 
@@ -57,17 +58,18 @@ void WriteSetting(const QString& key, const QString& value)
     // A format error only says the old file held junk; the write replaced it.
     if (store.status() == QSettings::AccessError || !store.isWritable())
         throw Failure(
-            QStringLiteral("The settings file \"%1\" could not be written").arg(store.fileName()));
+            QCoreApplication::translate("Failure", "The settings file \"%1\" could not be written")
+                .arg(store.fileName()));
 }
 
 qint16 toInteger16(const QString& text)
 {
     double value = 0;
     if (!parseNumber(text, value))
-        throw Failure(QStringLiteral("Type mismatch"));
+        throw Failure(QCoreApplication::translate("Failure", "Type mismatch"));
     const double rounded = std::nearbyint(value); // the default mode rounds halves to even
     if (rounded < -32768.0 || rounded > 32767.0)
-        throw Failure(QStringLiteral("Overflow"));
+        throw Failure(QCoreApplication::translate("Failure", "Overflow"));
     return static_cast<qint16>(rounded);
 }
 
@@ -80,7 +82,7 @@ bool toBoolean(const QString& text)
         return false;
     double value = 0;
     if (!parseNumber(word, value))
-        throw Failure(QStringLiteral("Type mismatch"));
+        throw Failure(QCoreApplication::translate("Failure", "Type mismatch"));
     return value != 0.0;
 }
 

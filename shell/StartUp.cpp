@@ -7,6 +7,7 @@
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <cstdlib>
@@ -86,7 +87,8 @@ QString outputFolderFor(const QString& desktop, const QString& home)
     // A new account has no desktop folder until a desktop session makes one.
     const QString folder = FolderExists(desktop) ? desktop : home;
     if (folder.isEmpty())
-        throw Failure(QStringLiteral("Invalid procedure call or argument: no desktop folder"));
+        throw Failure(QCoreApplication::translate(
+            "Failure", "Invalid procedure call or argument: no desktop folder"));
     return CollapseBackslashes(folder + QLatin1Char('/'));
 }
 
@@ -118,7 +120,8 @@ void MainForm::Form_Load()
     if (guard.test(49, noSampleList))
         guard.step(50, [&] { BuildSampleList(*this); });
 
-    guard.step(53, [&] { m_window.addListColumn(QStringLiteral("M4A File(s)")); });
+    guard.step(
+        53, [&] { m_window.addListColumn(QCoreApplication::translate("StartUp", "M4A File(s)")); });
     guard.step(55, [&] { m_window.setListColumnWidth(7000); });
     int line = 57;
     for (const char* entry : RateEntries) {

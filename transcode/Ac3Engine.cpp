@@ -4,11 +4,11 @@
 #include "transcode/FormatChain.h"
 #include "transcode/StreamChoice.h"
 
-#include <QCryptographicHash>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <tuple>
 #include <unistd.h>
 
 namespace plumark::transcode {
@@ -18,6 +18,9 @@ namespace {
 // The ffmpeg program gives up when more than this share of the decoder's
 // calls failed, and otherwise keeps what it could decode.
 constexpr double MaxErrorRate = 2.0 / 3.0;
+// An input whose audio ends this many seconds or more before its declared
+// length is said to end early; a whole file ends within a frame of it.
+constexpr double EarlyEndSlack = 0.5;
 
 struct EngineFailure
 {
@@ -43,41 +46,11 @@ QByteArray url(const QByteArray& path)
     return QByteArrayLiteral("file:") + path;
 }
 
-// Removes the partial result unless the conversion completes.
-class PartialFile
-{
-public:
-    explicit PartialFile(QByteArray path) : m_path(std::move(path)) {}
-    ~PartialFile()
-    {
-        if (m_created && !m_kept)
-            ::unlink(m_path.constData());
-    }
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-
-    void moveTo(const QByteArray& output)
-    {
-        if (::rename(m_path.constData(), output.constData()))
-            fail(QStringLiteral("Could not write the result: ") +
-                 QString::fromLocal8Bit(std::strerror(errno)));
-        m_kept = true;
-    }
-    const QByteArray& path() const { return m_path; }
-    // Only a file this conversion made is ever removed.
-    void markCreated() { m_created = true; }
-
-private:
-    QByteArray m_path;
-    bool m_created = false;
-    bool m_kept = false;
-};
-
 class Conversion
 {
 public:
-    Conversion(const Ac3Job& job, const ProgressReport& progress)
-        : m_job(job), m_progress(progress), m_partial(partialPathFor(job.output))
+    Conversion(const Ac3Job& job, ResultFile& result, const ProgressReport& progress)
+        : m_job(job), m_progress(progress), m_result(result)
     {
     }
 
@@ -92,6 +65,7 @@ public:
         while (av_read_frame(m_input.get(), packet.get()) >= 0) {
             if (packet->stream_index == m_streamIndex) {
                 reportPosition(*packet);
+                noteEnd(*packet);
                 decode(packet.get());
             }
             av_packet_unref(packet.get());
@@ -127,6 +101,10 @@ private:
             m_duration = double(m_input->duration) / AV_TIME_BASE;
         else if (m_stream->duration > 0)
             m_duration = double(m_stream->duration) * av_q2d(m_stream->time_base);
+        // The audio stream's own length, where the container gives it.
+        m_declaredLength = m_stream->duration > 0
+                               ? double(m_stream->duration) * av_q2d(m_stream->time_base)
+                               : m_duration;
     }
 
     void openDecoder()
@@ -167,6 +145,16 @@ private:
         const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
         m_progress(std::max(0.0, double(packet.pts - start) * av_q2d(m_stream->time_base)),
                    m_duration);
+    }
+
+    // How far the input's audio reaches, by its packets' own times.
+    void noteEnd(const AVPacket& packet)
+    {
+        if (packet.pts == AV_NOPTS_VALUE)
+            return;
+        const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
+        m_end = std::max(m_end, double(packet.pts + std::max<int64_t>(packet.duration, 0) - start) *
+                                    av_q2d(m_stream->time_base));
     }
 
     // One packet, or the decoder's end with nullptr; each call that fails
@@ -249,18 +237,22 @@ private:
 
     void openOutput()
     {
+        const QString problem = m_result.create(m_job.output);
+        if (!problem.isEmpty())
+            fail(problem);
+        // The partial file is written through its own descriptor: its name is
+        // never opened again, so nothing put there in its place is followed.
+        const QByteArray target = "pipe:" + QByteArray::number(m_result.fd());
         AVFormatContext* output = nullptr;
-        check(avformat_alloc_output_context2(&output, nullptr, "ac3",
-                                             url(m_partial.path()).constData()));
+        check(avformat_alloc_output_context2(&output, nullptr, "ac3", target.constData()));
         m_output.reset(output);
         AVStream* stream = avformat_new_stream(m_output.get(), nullptr);
         if (!stream)
             check(AVERROR(ENOMEM));
         check(avcodec_parameters_from_context(stream->codecpar, m_encoder.get()));
         stream->time_base = m_encoder->time_base;
-        check(avio_open(&m_output->pb, url(m_partial.path()).constData(), AVIO_FLAG_WRITE),
+        check(avio_open(&m_output->pb, target.constData(), AVIO_FLAG_WRITE),
               QStringLiteral("Could not write the result"));
-        m_partial.markCreated();
         check(avformat_write_header(m_output.get(), nullptr));
         m_packet.reset(av_packet_alloc());
         if (!m_packet)
@@ -325,16 +317,30 @@ private:
             fail(m_lastDecodeError);
         if (m_written == 0)
             fail(QStringLiteral("Output file is empty, nothing was encoded"));
-        m_partial.moveTo(m_job.output);
+        const QString problem = m_result.commit();
+        if (!problem.isEmpty())
+            fail(problem);
     }
 
+public:
+    // Where an input that ended early ended, and the length it declared.
+    std::pair<double, double> shortfall() const
+    {
+        if (m_declaredLength > 0 && m_end >= 0 && m_end < m_declaredLength - EarlyEndSlack)
+            return {m_end, m_declaredLength};
+        return {-1, -1};
+    }
+
+private:
     const Ac3Job& m_job;
     const ProgressReport& m_progress;
-    PartialFile m_partial;
+    ResultFile& m_result;
     InputFormat m_input;
     AVStream* m_stream = nullptr;
     int m_streamIndex = -1;
     double m_duration = -1;
+    double m_declaredLength = -1;
+    double m_end = -1;
     Codec m_decoder;
     Frame m_frame;
     Frame m_filtered;
@@ -351,29 +357,27 @@ private:
 
 } // namespace
 
-QByteArray partialPathFor(const QByteArray& output)
+Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressReport& progress)
 {
-    const qsizetype slash = output.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArrayLiteral(".") : output.left(slash);
-    const QByteArray fileName = output.mid(slash + 1);
-    const QByteArray name = '.' + fileName + ".partial";
-    // A result whose name is near the longest allowed gets a short name of
-    // the same kind, still one of its own.
-    if (name.size() <= NAME_MAX)
-        return folder + '/' + name;
-    return folder + "/.plumark-" +
-           QCryptographicHash::hash(fileName, QCryptographicHash::Sha1).toHex() + ".partial";
+    try {
+        Conversion conversion(job, result, progress);
+        conversion.run();
+        Ac3Result converted{true, {}};
+        std::tie(converted.endedAt, converted.declaredLength) = conversion.shortfall();
+        return converted;
+    } catch (const EngineFailure& failure) {
+        result.discard();
+        return {false, failure.reason};
+    } catch (const std::bad_alloc&) {
+        result.discard();
+        return {false, QString::fromLocal8Bit(std::strerror(ENOMEM))};
+    }
 }
 
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress)
 {
-    try {
-        Conversion conversion(job, progress);
-        conversion.run();
-        return {true, {}};
-    } catch (const EngineFailure& failure) {
-        return {false, failure.reason};
-    }
+    ResultFile result;
+    return convertToAc3(job, result, progress);
 }
 
 } // namespace plumark::transcode

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transcode/ResultFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -20,6 +22,11 @@ struct Ac3Result
 {
     bool converted = false;
     QString reason; // why not, in the library's words where it gives them
+    // An input whose data ends before its declared length is converted as
+    // far as it goes: where it ended and the length it declared, in seconds.
+    // Both -1 when it was whole.
+    double endedAt = -1;
+    double declaredLength = -1;
 };
 
 // Seconds of input done, and the input's length (-1 when unknown).
@@ -30,11 +37,10 @@ using ProgressReport = std::function<void(double position, double duration)>;
 // decoded, brought to what the AC3 encoder takes by the same filters, encoded
 // at the rate and written as a raw AC3 stream. The input is read and the
 // result written as a stream, a piece at a time. The result is written under
-// partialPathFor(output) and renamed into place once complete; on failure
-// nothing is left there.
+// a partial name of its own (ResultFile) and renamed into place once complete
+// and synced; on failure nothing is left and an old result stays as it was.
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress = {});
-
-// Where the result is written until it is complete: a hidden name beside it.
-QByteArray partialPathFor(const QByteArray& output);
+// The same, writing through result, which the caller may watch.
+Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressReport& progress = {});
 
 } // namespace plumark::transcode

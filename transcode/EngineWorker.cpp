@@ -24,7 +24,8 @@ constexpr auto ProgressInterval = std::chrono::milliseconds(100);
 // decoder fault would.
 constexpr char CrashVariable[] = "PLUMARK_WORKER_ABORT_ON";
 
-// The partial result of the file being converted, for the stop handler.
+// The partial result of the file being converted, for the stop handler; set
+// while stops are held back.
 char partialPath[4096];
 volatile sig_atomic_t converting = 0;
 
@@ -75,10 +76,19 @@ int runEngineWorker()
         if (!crashName.isEmpty() && job.input.mid(job.input.lastIndexOf('/') + 1) == crashName)
             std::abort();
 
-        remember(partialPathFor(job.output));
+        ResultFile file;
+        // The batch learns the partial name too: a worker ended by force
+        // cannot remove it itself.
+        file.onCreated([](const QByteArray& partial) {
+            remember(partial);
+            WorkerReply reply;
+            reply.kind = WorkerReply::Kind::Partial;
+            reply.partial = partial;
+            writeMessage(STDOUT_FILENO, encodeReply(reply));
+        });
         auto lastReport = std::chrono::steady_clock::now() - ProgressInterval;
         bool replying = true;
-        const Ac3Result result = convertToAc3(job, [&](double position, double duration) {
+        const Ac3Result result = convertToAc3(job, file, [&](double position, double duration) {
             const auto now = std::chrono::steady_clock::now();
             if (!replying || now - lastReport < ProgressInterval)
                 return;

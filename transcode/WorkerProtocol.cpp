@@ -45,10 +45,18 @@ QByteArray encodeReply(const WorkerReply& reply)
     QByteArray message;
     QDataStream stream(&message, QIODevice::WriteOnly);
     stream << qint8(reply.kind);
-    if (reply.kind == WorkerReply::Kind::Progress)
+    switch (reply.kind) {
+    case WorkerReply::Kind::Progress:
         stream << reply.position << reply.duration;
-    else
-        stream << reply.result.converted << reply.result.reason;
+        break;
+    case WorkerReply::Kind::Partial:
+        stream << reply.partial;
+        break;
+    case WorkerReply::Kind::Result:
+        stream << reply.result.converted << reply.result.reason << reply.result.endedAt
+               << reply.result.declaredLength;
+        break;
+    }
     return message;
 }
 
@@ -79,12 +87,22 @@ std::optional<WorkerReply> MessageReader::nextReply()
     WorkerReply reply;
     stream >> kind;
     reply.kind = WorkerReply::Kind(kind);
-    if (reply.kind == WorkerReply::Kind::Progress)
+    bool known = true;
+    switch (reply.kind) {
+    case WorkerReply::Kind::Progress:
         stream >> reply.position >> reply.duration;
-    else if (reply.kind == WorkerReply::Kind::Result)
-        stream >> reply.result.converted >> reply.result.reason;
-    if (stream.status() != QDataStream::Ok ||
-        (reply.kind != WorkerReply::Kind::Progress && reply.kind != WorkerReply::Kind::Result)) {
+        break;
+    case WorkerReply::Kind::Partial:
+        stream >> reply.partial;
+        break;
+    case WorkerReply::Kind::Result:
+        stream >> reply.result.converted >> reply.result.reason >> reply.result.endedAt >>
+            reply.result.declaredLength;
+        break;
+    default:
+        known = false;
+    }
+    if (stream.status() != QDataStream::Ok || !known) {
         m_malformed = true;
         return std::nullopt;
     }

@@ -16,13 +16,15 @@ namespace plumark::transcode {
 QByteArray encodeJob(const Ac3Job& job);
 Ac3Job decodeJob(const QByteArray& message);
 
-// A worker's reply: how far the current file is, or how it ended.
+// A worker's reply: how far the current file is, the name its partial
+// result is written under, or how it ended.
 struct WorkerReply
 {
-    enum class Kind : char { Progress = 'p', Result = 'r' };
+    enum class Kind : char { Progress = 'p', Partial = 'f', Result = 'r' };
     Kind kind = Kind::Progress;
     double position = 0;
     double duration = -1;
+    QByteArray partial;
     Ac3Result result;
 };
 

@@ -1,5 +1,6 @@
 #include "shell/widgets/Application.h"
 
+#include "shell/Translations.h"
 #include "shell/WindowArguments.h"
 #include "shell/widgets/Form1.h"
 #include "shell/widgets/PlatformStart.h"
@@ -51,6 +52,7 @@ int runWindow(int argc, char** argv)
     // above, and a file named like one of Qt's own options stays a file.
     int qtArgc = 1;
     const auto app = startApplication(qtArgc, argv);
+    installTranslations(*app);
     Form1 window;
     window.form().Form_Load();
     // Files named on the command line (a file manager's "Open With") join the

@@ -130,9 +130,8 @@ void Form1::buildControls()
     m_listView = new ListView(this);
     m_listView->setObjectName(QStringLiteral("ListView1"));
     m_listView->setModel(&m_list);
-    const QString hint =
-        QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line "
-                       "to right and out of window to reveal full names.");
+    const QString hint = tr("Drag and drop files here. Double-click item to remove it. Move | line "
+                            "to right and out of window to reveal full names.");
     m_listView->setToolTip(hint);
     m_listView->header()->hide();
     m_listView->setAccessibleName(tr("M4A files"));
@@ -140,24 +139,22 @@ void Form1::buildControls()
     m_listView->setAccessibleDescription(hint);
     place(m_listView, 120, 120, 7800, 2535);
 
-    m_pushButton1 = makeButton("PushButton1", QStringLiteral("Add M4A File(s)"), this);
+    m_pushButton1 = makeButton("PushButton1", tr("Add M4A File(s)"), this);
     place(m_pushButton1, 120, 2750, 3840, 405);
-    m_pushButton3 =
-        makeButton("PushButton3", QStringLiteral("Add All M4A File(s) In Folder"), this);
+    m_pushButton3 = makeButton("PushButton3", tr("Add All M4A File(s) In Folder"), this);
     place(m_pushButton3, 4080, 2750, 3840, 405);
-    m_pushButton4 = makeButton("PushButton4", QStringLiteral("Clear List"), this);
+    m_pushButton4 = makeButton("PushButton4", tr("Clear List"), this);
     place(m_pushButton4, 120, 3260, 3840, 405);
-    m_pushButton5 = makeButton("PushButton5", QStringLiteral("Load Sample/Example Files"), this);
+    m_pushButton5 = makeButton("PushButton5", tr("Load Sample/Example Files"), this);
     place(m_pushButton5, 4080, 3260, 3840, 405);
 
-    m_frame2 = makeFrame("Frame2", QStringLiteral("Bit Rate Of Output File"), this);
+    m_frame2 = makeFrame("Frame2", tr("Bit Rate Of Output File"), this);
     place(m_frame2, 120, 3710, 7800, 1485);
-    m_option1 = makeOption(
-        "Option1", QStringLiteral("Use same bit rate as input file (most efficient)"), m_frame2);
+    m_option1 =
+        makeOption("Option1", tr("Use same bit rate as input file (most efficient)"), m_frame2);
     place(m_option1, 240, 300, 4695, 255);
     m_option1->setChecked(true);
-    m_option2 = makeOption("Option2", QStringLiteral("Use this constant bit rate for all files:"),
-                           m_frame2);
+    m_option2 = makeOption("Option2", tr("Use this constant bit rate for all files:"), m_frame2);
     place(m_option2, 240, 650, 3460, 255);
     m_combo1 = new QComboBox(m_frame2);
     m_combo1->setObjectName(QStringLiteral("Combo1"));
@@ -165,9 +162,9 @@ void Form1::buildControls()
     m_combo1->setMaxVisibleItems(18);
     place(m_combo1, 480, 960, 6840, 345);
 
-    m_frame1 = makeFrame("Frame1", QStringLiteral("Save Option"), this);
+    m_frame1 = makeFrame("Frame1", tr("Save Option"), this);
     place(m_frame1, 120, 5235, 7800, 1815);
-    m_option3 = makeOption("Option3", QStringLiteral("Save results to this folder:"), m_frame1);
+    m_option3 = makeOption("Option3", tr("Save results to this folder:"), m_frame1);
     place(m_option3, 240, 300, 3615, 255);
     m_option3->setChecked(true);
     m_frame3 = makeFrame("Frame3", QString(), m_frame1);
@@ -180,11 +177,10 @@ void Form1::buildControls()
     m_pushButton7 = makeButton("PushButton7", QStringLiteral("..."), m_frame3);
     m_pushButton7->setAccessibleName(tr("Choose the output folder"));
     place(m_pushButton7, 6000, 300, 600, 345);
-    m_option4 =
-        makeOption("Option4", QStringLiteral("Save results in folder of original file"), m_frame1);
+    m_option4 = makeOption("Option4", tr("Save results in folder of original file"), m_frame1);
     place(m_option4, 240, 1410, 3615, 255);
 
-    m_pushButton2 = makeButton("PushButton2", QStringLiteral("Start Converting"), this);
+    m_pushButton2 = makeButton("PushButton2", tr("Start Converting"), this);
     place(m_pushButton2, 120, 7170, 7800, 405);
     m_progressBar1 = new ProgressBar1(this);
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -394,8 +390,7 @@ void Form1::setRateText(const QString& text)
 {
     const int index = m_combo1->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)
-        throw Failure(
-            QStringLiteral("Invalid property value: \"%1\" is not a rate entry").arg(text));
+        throw Failure(tr("Invalid property value: \"%1\" is not a rate entry").arg(text));
     m_combo1->setCurrentIndex(index);
 }
 
@@ -467,7 +462,7 @@ void Form1::loadHandPointer(const QString& cursorFile)
 {
     m_handCursor = cursorFromFile(cursorFile);
     if (!m_handCursor)
-        throw Failure(QStringLiteral("Invalid picture: \"%1\"").arg(cursorFile));
+        throw Failure(tr("Invalid picture: \"%1\"").arg(cursorFile));
 }
 
 void Form1::applySkin(const QString& skinFile)
@@ -480,12 +475,11 @@ void Form1::applySkin(const QString& skinFile)
         setBackground(widget, face);
     QFile sheet(skinFile);
     if (!sheet.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("The skin \"%1\" could not be read: %2")
-                          .arg(skinFile, sheet.errorString()));
+        throw Failure(
+            tr("The skin \"%1\" could not be read: %2").arg(skinFile, sheet.errorString()));
     const QString text = QString::fromUtf8(sheet.readAll());
     if (!styleSheetParses(text))
-        throw Failure(
-            QStringLiteral("The skin \"%1\" is not a style sheet that Qt can parse").arg(skinFile));
+        throw Failure(tr("The skin \"%1\" is not a style sheet that Qt can parse").arg(skinFile));
     setStyleSheet(text);
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/Window.h"
 
+#include <QCoreApplication>
 #include <QProgressBar>
 
 namespace plumark {
@@ -21,7 +22,7 @@ public:
 
 private:
     double m_value = 0;
-    QString m_text = QStringLiteral("Progress Bar");
+    QString m_text = QCoreApplication::translate("Conversion", "Progress Bar");
 };
 
 } // namespace plumark

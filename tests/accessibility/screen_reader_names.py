@@ -4,9 +4,9 @@
 Starts the program on a virtual display (Xvfb) with accessibility on, walks
 its accessibility tree with pyatspi and checks the name of every control.
 Run it on a private session bus:
-    dbus-run-session -- screen_reader_names.py PROGRAM [LANGUAGE]
-LANGUAGE (default: none, the C locale) picks the window's language; the
-expected names are then read from that language's table below.
+    dbus-run-session -- screen_reader_names.py PROGRAM [LOCALE]
+LOCALE (given as LANG; default: the C locale) picks the window's language;
+the expected names are read from that locale's table below.
 """
 import os
 import subprocess
@@ -16,7 +16,7 @@ import time
 
 import pyatspi
 
-# Role and name of every control a user can reach, by language.
+# Role and name of every control a user can reach, by locale.
 EXPECTED = {
     "C": [
         ("tree", "M4A files"),
@@ -38,6 +38,29 @@ EXPECTED = {
         ("push button", "Start Converting"),
         ("progress bar", "Progress"),
     ],
+    "de_DE.UTF-8": [
+        ("tree", "M4A-Dateien"),
+        ("push button", "M4A-Datei(en) hinzufügen"),
+        ("push button", "Alle M4A im Ordner hinzufügen"),
+        ("push button", "Liste leeren"),
+        ("push button", "Beispieldateien laden"),
+        ("radio button", "Gleiche Bitrate wie Eingabe (am effizientesten)"),
+        ("combo box", "Bitrate der Ausgabedatei"),
+        ("radio button", "In diesem Ordner speichern:"),
+        ("text", "Ausgabeordner"),
+        ("push button", "Ausgabeordner wählen"),
+        ("push button", "Konvertierung starten"),
+        ("progress bar", "Fortschritt"),
+    ],
+}
+
+# The sample button, the start of the question it asks and the question's
+# buttons (Qt's own texts), by locale.
+QUESTION = {
+    "C": ("Load Sample/Example Files", "Would you like this software to open the folder",
+          ["Yes", "No"]),
+    "de_DE.UTF-8": ("Beispieldateien laden", "Möchten Sie, dass dieses Programm den Ordner",
+                    ["Ja", "Nein"]),
 }
 
 # Roles of the controls that must never be nameless.
@@ -57,7 +80,7 @@ def start_display(work):
     return xvfb, ":" + number
 
 
-def program_environment(work, display, language):
+def program_environment(work, display, locale):
     home = os.path.join(work, "home")
     runtime = os.path.join(work, "runtime")
     os.makedirs(os.path.join(home, "Desktop"))
@@ -67,9 +90,11 @@ def program_environment(work, display, language):
         env.pop(name, None)
     env.update(HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                XDG_RUNTIME_DIR=runtime, TEMP=work, DISPLAY=display, QT_QPA_PLATFORM="xcb",
-               QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", LC_ALL="C.UTF-8")
-    if language:
-        env["LANGUAGE"] = language
+               QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    if locale:
+        env["LANG"] = locale
+    else:
+        env["LC_ALL"] = "C.UTF-8"
     return env
 
 
@@ -111,17 +136,53 @@ def controls(node):
     return found
 
 
+def descendants(node):
+    for child in node:
+        if child is not None:
+            yield child
+            yield from descendants(child)
+
+
+def ask_question(window, pid, button_name, seconds=30):
+    """Presses the button as a screen reader does and reads the question
+    box it opens: its texts and its buttons' names. Answers it with its last
+    button."""
+    button = next(node for node in descendants(window)
+                  if node.getRoleName() == "push button" and node.name == button_name)
+    button.queryAction().doAction(0)
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is None or app.get_process_id() != pid:
+                continue
+            for box in app:
+                if box is None or box.getRoleName() not in ("dialog", "alert"):
+                    continue
+                nodes = list(descendants(box))
+                texts = [n.name for n in nodes if n.getRoleName() == "label"]
+                buttons = [n for n in nodes if n.getRoleName() == "push button"]
+                if buttons:
+                    names = [b.name for b in buttons]
+                    buttons[-1].queryAction().doAction(0)
+                    return texts, names
+        time.sleep(0.2)
+    sys.exit(f"pressing {button_name!r} opened no question box")
+
+
 def main():
     program = sys.argv[1]
-    language = sys.argv[2] if len(sys.argv) > 2 else ""
-    expected = EXPECTED[language or "C"]
+    locale = sys.argv[2] if len(sys.argv) > 2 else ""
+    expected = EXPECTED[locale or "C"]
     with tempfile.TemporaryDirectory() as work:
         xvfb, display = start_display(work)
         os.environ["DISPLAY"] = display
         plumark = subprocess.Popen([program],
-                                   env=program_environment(work, display, language))
+                                   env=program_environment(work, display, locale))
         try:
-            found = controls(find_window(plumark.pid))
+            window = find_window(plumark.pid)
+            found = controls(window)
+            button, question, answers = QUESTION[locale or "C"]
+            texts, buttons = ask_question(window, plumark.pid, button)
         finally:
             plumark.kill()
             plumark.wait()
@@ -135,10 +196,15 @@ def main():
     for role, name in found:
         if role in NAMED_ROLES and not name:
             failures.append(f"a {role} has no name")
+    if not any(text.startswith(question) for text in texts):
+        failures.append(f"the question box reads {texts}, not {question!r}...")
+    if buttons != answers:
+        failures.append(f"the question box offers {buttons}, not {answers}")
     if failures:
         print("read from the window:", *found, sep="\n  ")
         sys.exit("\n".join(failures))
-    print(f"{len(found)} controls read, every one named as expected")
+    print(f"{len(found)} controls read, every one named as expected; the question box "
+          f"offers {buttons}")
 
 
 main()

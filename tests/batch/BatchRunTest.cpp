@@ -578,7 +578,8 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
         QStringLiteral(
             "printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 128 kb/s\\n' >&2\n"
             "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
-            "sleep 0.6\nprintf data > \"$7\""));
+            "sleep 0.6\nprintf data > \"$7\"\n"
+            "printf 'size=  1kB time=00:00:10.00 bitrate= 1.0kbits/s speed=1x  \\n' >&2"));
     const QString command =
         QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
             .arg(QStringLiteral(PLUMARK_BINARY_DIR "/plumark"), dir.filePath(QStringLiteral("in")));

@@ -13,7 +13,8 @@ desktop-file-validate "$prefix/share/applications/com.kestrova.Plumark.desktop"
 appstreamcli validate --no-net "$prefix/share/metainfo/com.kestrova.Plumark.metainfo.xml" >/dev/null
 for file in bin/plumark share/plumark/HAND-M.CUR share/plumark/drag.ico share/plumark/x/o.cjs \
     share/man/man1/plumark.1.gz share/doc/plumark/copyright share/doc/plumark/changelog.gz \
-    share/icons/hicolor/scalable/apps/plumark.svg; do
+    share/icons/hicolor/scalable/apps/plumark.svg share/plumark/translations/plumark_de.qm \
+    share/plumark/translations/plumark_es.qm share/plumark/translations/plumark_fr.qm; do
     [ -e "$prefix/$file" ] || { echo "missing after install: $file" >&2; exit 1; }
 done
 

@@ -42,11 +42,14 @@ TEST(WorkerProtocol, RepliesCutAnywhereArriveWhole)
     WorkerReply progress;
     progress.position = 12.5;
     progress.duration = 240;
+    WorkerReply partial;
+    partial.kind = WorkerReply::Kind::Partial;
+    partial.partial = QByteArray("/out/.a\nb.Xy12Zq.partial.ac3");
     WorkerReply result;
     result.kind = WorkerReply::Kind::Result;
-    result.result = {false, QStringLiteral("Invalid data found when processing input")};
+    result.result = {true, {}, 243.5, 600};
     QByteArray bytes;
-    for (const WorkerReply& reply : {progress, result}) {
+    for (const WorkerReply& reply : {progress, partial, result}) {
         const QByteArray payload = encodeReply(reply);
         const quint32 length = quint32(payload.size());
         bytes += QByteArray(reinterpret_cast<const char*>(&length), sizeof length) + payload;
@@ -59,13 +62,16 @@ TEST(WorkerProtocol, RepliesCutAnywhereArriveWhole)
         while (const std::optional<WorkerReply> reply = reader.nextReply())
             replies.append(*reply);
     }
-    ASSERT_EQ(replies.size(), 2);
+    ASSERT_EQ(replies.size(), 3);
     EXPECT_EQ(replies[0].kind, WorkerReply::Kind::Progress);
     EXPECT_EQ(replies[0].position, 12.5);
     EXPECT_EQ(replies[0].duration, 240);
-    EXPECT_EQ(replies[1].kind, WorkerReply::Kind::Result);
-    EXPECT_FALSE(replies[1].result.converted);
-    EXPECT_EQ(replies[1].result.reason, result.result.reason);
+    EXPECT_EQ(replies[1].kind, WorkerReply::Kind::Partial);
+    EXPECT_EQ(replies[1].partial, partial.partial);
+    EXPECT_EQ(replies[2].kind, WorkerReply::Kind::Result);
+    EXPECT_TRUE(replies[2].result.converted);
+    EXPECT_EQ(replies[2].result.endedAt, 243.5);
+    EXPECT_EQ(replies[2].result.declaredLength, 600);
     EXPECT_FALSE(reader.malformed());
 }
 

@@ -1,0 +1,211 @@
+#include "transcode/ResultFile.h"
+
+#include <QCryptographicHash>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace plumark::transcode {
+
+namespace {
+
+constexpr char PartialEnd[] = ".partial.ac3";
+constexpr int RandomLength = 6;
+// Tries at a fresh name before giving up: a clash is already rare.
+constexpr int CreateTries = 100;
+
+struct PathParts
+{
+    QByteArray folder; // without its closing slash
+    QByteArray name;
+};
+
+PathParts split(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return {QByteArrayLiteral("."), path};
+    return {slash == 0 ? QByteArrayLiteral("/") : path.left(slash), path.mid(slash + 1)};
+}
+
+// What every partial name of output starts with, after its folder.
+QByteArray partialPrefix(const QByteArray& fileName)
+{
+    QByteArray stem = fileName;
+    if (stem.endsWith(".ac3"))
+        stem.chop(4);
+    const QByteArray prefix = '.' + stem + '.';
+    // A result whose name is near the longest allowed gets a short name of
+    // the same kind, still one of its own.
+    if (prefix.size() + RandomLength + qsizetype(sizeof PartialEnd) - 1 <= NAME_MAX)
+        return prefix;
+    return ".plumark-" + QCryptographicHash::hash(fileName, QCryptographicHash::Sha1).toHex() + '.';
+}
+
+QByteArray randomText()
+{
+    static constexpr char Letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[RandomLength] = {};
+    if (::getrandom(bytes, sizeof bytes, 0) != qsizetype(sizeof bytes)) {
+        // No random source: the time and process id still make a clash rare,
+        // and O_EXCL makes one harmless.
+        const quint64 seed = quint64(::getpid()) * 0x9E3779B97F4A7C15ULL ^ quint64(::clock());
+        std::memcpy(bytes, &seed, sizeof bytes);
+    }
+    QByteArray text(RandomLength, '\0');
+    for (int i = 0; i < RandomLength; ++i)
+        text[i] = Letters[bytes[i] % (sizeof Letters - 1)];
+    return text;
+}
+
+QString writeFailure(int error)
+{
+    return QStringLiteral("Could not write the result: ") +
+           QString::fromLocal8Bit(std::strerror(error));
+}
+
+int closeFd(int& fd)
+{
+    int result = 0;
+    if (fd >= 0)
+        result = ::close(fd);
+    fd = -1;
+    return result;
+}
+
+// Syncs the file open at fd, named partial, renames it over output and syncs
+// the folder; then output must be that file.
+QString commitOpenFile(int fd, const QByteArray& partial, const QByteArray& output)
+{
+    struct stat written
+    {
+    };
+    struct stat named
+    {
+    };
+    if (::fstat(fd, &written) != 0)
+        return writeFailure(errno);
+    if (!S_ISREG(written.st_mode))
+        return writeFailure(EINVAL);
+    // The data reaches the disk before its name does.
+    if (::fsync(fd) != 0)
+        return writeFailure(errno);
+    const PathParts from = split(partial);
+    const PathParts to = split(output);
+    int folder = ::open(to.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return writeFailure(errno);
+    // The partial name must still be this file: one put there in its place
+    // is never renamed into the result.
+    QString problem;
+    if (::fstatat(folder, from.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0)
+        problem = writeFailure(errno);
+    else if (named.st_dev != written.st_dev || named.st_ino != written.st_ino)
+        problem = writeFailure(ESTALE);
+    else if (::renameat(folder, from.name.constData(), folder, to.name.constData()) != 0)
+        problem = writeFailure(errno);
+    else if (::fsync(folder) != 0)
+        problem = writeFailure(errno);
+    // The result must be there now. Another writer of the same name may have
+    // renamed its own whole result over it since, which serves as well.
+    else if (::fstatat(folder, to.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+             !S_ISREG(named.st_mode))
+        problem = QStringLiteral("The result is not there after it was put in place.");
+    closeFd(folder);
+    return problem;
+}
+
+} // namespace
+
+QByteArray freshPartialPath(const QByteArray& output)
+{
+    const PathParts parts = split(output);
+    const QByteArray prefix = parts.folder + '/' + partialPrefix(parts.name);
+    QByteArray path;
+    struct stat existing
+    {
+    };
+    for (int i = 0; i < CreateTries; ++i) {
+        path = prefix + randomText() + PartialEnd;
+        if (::lstat(path.constData(), &existing) != 0 && errno == ENOENT)
+            break;
+    }
+    return path;
+}
+
+bool isPartialPathOf(const QByteArray& path, const QByteArray& output)
+{
+    const PathParts parts = split(output);
+    const QByteArray prefix = parts.folder + '/' + partialPrefix(parts.name);
+    return path.size() == prefix.size() + RandomLength + qsizetype(sizeof PartialEnd) - 1 &&
+           path.startsWith(prefix) && path.endsWith(PartialEnd);
+}
+
+QString commitPartial(const QByteArray& partial, const QByteArray& output)
+{
+    int fd = ::open(partial.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return writeFailure(errno == ELOOP ? EINVAL : errno);
+    const QString problem = commitOpenFile(fd, partial, output);
+    closeFd(fd);
+    return problem;
+}
+
+ResultFile::~ResultFile()
+{
+    discard();
+}
+
+QString ResultFile::create(const QByteArray& output)
+{
+    discard();
+    m_output = output;
+    // A stop while the name is made would leave a file no handler knows of.
+    sigset_t stops;
+    sigset_t previous;
+    sigemptyset(&stops);
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT})
+        sigaddset(&stops, signalNumber);
+    ::pthread_sigmask(SIG_BLOCK, &stops, &previous);
+    int error = EEXIST;
+    for (int i = 0; i < CreateTries && error == EEXIST; ++i) {
+        m_path = freshPartialPath(output);
+        m_fd =
+            ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        error = m_fd < 0 ? errno : 0;
+    }
+    if (error)
+        m_path.clear();
+    else if (m_created)
+        m_created(m_path);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return error ? writeFailure(error) : QString();
+}
+
+QString ResultFile::commit()
+{
+    if (m_fd < 0)
+        return writeFailure(EBADF);
+    const QString problem = commitOpenFile(m_fd, m_path, m_output);
+    // Synced already: closing can lose nothing.
+    closeFd(m_fd);
+    if (problem.isEmpty())
+        m_path.clear();
+    return problem;
+}
+
+void ResultFile::discard()
+{
+    closeFd(m_fd);
+    if (!m_path.isEmpty())
+        ::unlink(m_path.constData());
+    m_path.clear();
+}
+
+} // namespace plumark::transcode

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace plumark::transcode {
+
+// A result is written under a hidden name of its own beside its final name
+// and put in place whole or not at all: each writer has its own partial name
+// (two batches on one folder never share one), a link planted there is never
+// followed, and the data reaches the disk before the rename, the rename
+// before "converted" is said. The final name is only ever replaced by a
+// rename; nothing here removes it.
+
+// A fresh partial name for output, "<folder>/.<name>.XXXXXX.partial.ac3"
+// with six random characters, not yet taken. It ends in ".ac3" so that the
+// ffmpeg program, which chooses its output format by the name, writes AC3.
+QByteArray freshPartialPath(const QByteArray& output);
+
+// Whether path is a partial name of output's.
+bool isPartialPathOf(const QByteArray& path, const QByteArray& output);
+
+// Puts a partial result that is complete in place: its data is synced, it is
+// renamed over output and the folder is synced, then output is checked to be
+// there. The partial must be a regular file, never a link. Returns
+// the reason on failure (the partial is then left for its owner to remove).
+QString commitPartial(const QByteArray& partial, const QByteArray& output);
+
+// A partial result this process creates and writes through its descriptor.
+// It is removed unless committed, on every path out.
+class ResultFile
+{
+public:
+    ResultFile() = default;
+    ~ResultFile();
+    ResultFile(const ResultFile&) = delete;
+    ResultFile& operator=(const ResultFile&) = delete;
+
+    // Called with the partial's name as soon as it exists, with stops held
+    // back until it returns, so that a stop handler can know of it.
+    void onCreated(std::function<void(const QByteArray& path)> created)
+    {
+        m_created = std::move(created);
+    }
+    // Creates a fresh partial file for output (O_CREAT | O_EXCL: never an
+    // existing file, never through a link). Returns the reason on failure.
+    QString create(const QByteArray& output);
+    int fd() const { return m_fd; }
+    const QByteArray& path() const { return m_path; }
+    // Syncs, closes and renames it into place as commitPartial does.
+    QString commit();
+    // Closes and removes it.
+    void discard();
+
+private:
+    QByteArray m_output;
+    QByteArray m_path;
+    int m_fd = -1;
+    std::function<void(const QByteArray& path)> m_created;
+};
+
+} // namespace plumark::transcode
