@@ -26,9 +26,7 @@ Ac3Frames readAc3Frames(const QString& path)
     const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return result;
-    struct stat info
-    {
-    };
+    struct stat info = {};
     void* mapped = MAP_FAILED;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
         mapped = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_PRIVATE, fd, 0);

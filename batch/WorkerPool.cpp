@@ -17,6 +17,18 @@ constexpr int KillWaitMs = 2000;
 // An idle worker ends as soon as its job pipe closes.
 constexpr int IdleEndWaitMs = 1000;
 const char* const CrashReason = "the decoder crashed";
+// A worker reports each piece of input it reads; one that reports nothing
+// for this long is stuck (an input that blocks, a decoder in a loop).
+constexpr int StallSeconds = 60;
+// Tests name a shorter time with this variable.
+constexpr char StallVariable[] = "PLUMARK_WORKER_STALL_SECONDS";
+
+int stallSeconds()
+{
+    bool valid = false;
+    const int seconds = qEnvironmentVariableIntValue(StallVariable, &valid);
+    return valid && seconds > 0 ? seconds : StallSeconds;
+}
 
 void closeFd(int& fd)
 {
@@ -122,6 +134,7 @@ bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
     m_busy = true;
     m_ended = false;
     m_stopping = false;
+    m_lastNews = std::chrono::steady_clock::now();
     m_output = job.output;
     m_partial.clear();
     m_position = 0;
@@ -138,6 +151,7 @@ void WorkerPool::Worker::read()
     if (!m_busy || m_ended || m_replyFd < 0)
         return;
     const bool closed = readAvailable(m_replyFd, [&](const QByteArray& bytes) {
+        m_lastNews = std::chrono::steady_clock::now();
         m_reader.append(bytes);
         while (const std::optional<transcode::WorkerReply> reply = m_reader.nextReply()) {
             if (reply->kind == transcode::WorkerReply::Kind::Progress) {
@@ -165,6 +179,24 @@ void WorkerPool::Worker::read()
     // Ended without a result: it crashed, or was stopped.
     if (closed)
         endWithoutResult();
+}
+
+bool WorkerPool::Worker::ended()
+{
+    endIfStalled();
+    return m_ended;
+}
+
+void WorkerPool::Worker::endIfStalled()
+{
+    if (!m_busy || m_ended || m_stopping)
+        return;
+    const int limit = stallSeconds();
+    if (std::chrono::steady_clock::now() - m_lastNews < std::chrono::seconds(limit))
+        return;
+    ::kill(m_process.pid(), SIGKILL);
+    endWithoutResult();
+    m_result.reason = QStringLiteral("the converter made no progress for %1 seconds").arg(limit);
 }
 
 void WorkerPool::Worker::endWithoutResult()

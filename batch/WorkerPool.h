@@ -4,6 +4,7 @@
 #include "transcode/Ac3Engine.h"
 #include "transcode/WorkerProtocol.h"
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -12,7 +13,8 @@ namespace plumark {
 // Long-lived converter worker processes, each converting one file at a time
 // with the in-process engine. A worker is a copy of this process running the
 // worker's body, so that starting one costs no program start. A worker that dies (a decoder fault)
-// fails its file with "the decoder crashed" and is replaced by a fresh one for the next file; the
+// fails its file with "the decoder crashed", and one that reads nothing of its input for a minute
+// (an input that blocks) is ended and fails its file; a fresh worker takes the next file and the
 // batch goes on.
 class WorkerPool
 {
@@ -53,7 +55,8 @@ public:
     // Takes in the replies that arrived, without waiting. A worker that
     // ended without a result has crashed.
     void read();
-    bool ended() const { return m_ended; }
+    // True once the job is over; a worker silent for too long is ended here.
+    bool ended();
     double position() const { return m_position; }
     double duration() const { return m_duration; }
     // The job's result, once ended.
@@ -71,6 +74,7 @@ private:
     bool launch();
     bool send(const transcode::Ac3Job& job);
     void endWithoutResult();
+    void endIfStalled();
     void closePipes();
 
     Body m_body;
@@ -81,6 +85,7 @@ private:
     bool m_busy = false;
     bool m_ended = false;
     bool m_stopping = false;
+    std::chrono::steady_clock::time_point m_lastNews;
     QByteArray m_output;
     QByteArray m_partial; // what the worker writes the result under, once it says
     double m_position = 0;

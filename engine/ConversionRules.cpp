@@ -93,7 +93,8 @@ bool isSummaryLine(const QString& line)
     static const QRegularExpression closing(QStringLiteral(
         "^(Conversion failed!|Error submitting .*|video:.* audio:.*"
         "|Output file is empty, nothing was encoded.*|Error opening (input|output) files?\\b.*"
-        "|Task finished with error code.*|Terminating thread with return code.*"
+        "|Error encoding a frame: .*|Task finished with error code.*"
+        "|Terminating thread with return code.*"
         "|No filtered frames for output stream.*)$"));
     return closing.match(withoutTags(line)).hasMatch();
 }

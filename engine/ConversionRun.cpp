@@ -7,6 +7,7 @@
 #include "engine/Tools.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
+#include "transcode/ResultFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -68,6 +69,7 @@ void MainForm::PushButton2_Click()
         return;
     const ConvertingFlag converting(isConverting);
     m_notConverted.clear();
+    m_lastOutputFolder.clear();
 
     Guard guard(m_window, identity::PushButton2_Click);
     const auto yield = [this] { m_window.yield(); };
@@ -81,6 +83,8 @@ void MainForm::PushButton2_Click()
     }
     if (guard.test(3, [&] {
             const bool folderMissing = !FolderExists(m_window.folderText());
+            if (!folderMissing)
+                m_lastOutputFolder = m_window.folderText();
             return folderMissing && !m_window.option(4);
         })) {
         guard.step(4, [&] { m_window.message(folderMissingText()); });
@@ -115,6 +119,7 @@ void MainForm::PushButton2_Click()
     });
     QString outputPath;
     QString rateToken;
+    int converted = 0;
     for (int i = 1; i <= rowsAtStart; ++i) {
         guard.step(15, [&] {
             m_window.yield();
@@ -134,13 +139,18 @@ void MainForm::PushButton2_Click()
             m_window.yield();
         });
         guard.step(19, [&] {
-            // An emptied folder text names no folder here, never the source's.
-            if (m_window.option(3))
-                outputPath = m_window.folderText().isEmpty()
+            if (m_window.option(3)) {
+                // A text that names no folder while it is being typed leaves
+                // the last folder it named; an emptied text never means the
+                // source's folder.
+                if (FolderExists(m_window.folderText()))
+                    m_lastOutputFolder = m_window.folderText();
+                outputPath = m_lastOutputFolder.isEmpty()
                                  ? QString()
-                                 : outputPathFor(inputPath, m_window.folderText());
-            else if (m_window.option(4))
+                                 : outputPathFor(inputPath, m_lastOutputFolder);
+            } else if (m_window.option(4)) {
                 outputPath = outputPathFor(inputPath, QString());
+            }
         });
         QString refusal;
         if (guard.test(20, [&] {
@@ -181,6 +191,10 @@ void MainForm::PushButton2_Click()
             if (!reason.isEmpty()) {
                 DeleteFileQuietly(outputPath, yield);
                 m_notConverted.append({inputPath, reason});
+            } else {
+                // A result counts once it is on the disk, not only in the cache.
+                transcode::syncWrittenFile(nativePath(outputPath));
+                ++converted;
             }
         });
     }
@@ -196,7 +210,8 @@ void MainForm::PushButton2_Click()
         bar.setValue(0);
         bar.setText(QCoreApplication::translate("Conversion", "Progress Bar"));
     });
-    guard.step(31, [&] { m_window.message(doneMessage(m_notConverted)); });
+    guard.step(31, [&] { m_window.runEnded(converted, static_cast<int>(m_notConverted.size())); });
+    guard.step(32, [&] { m_window.message(doneMessage(m_notConverted)); });
 }
 
 } // namespace plumark

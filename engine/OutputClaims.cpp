@@ -30,6 +30,12 @@ QString resolvedPath(const QString& path)
     return real ? pathFromNative(real) : QString();
 }
 
+bool sameFile(const QString& key, const std::optional<QPair<quint64, quint64>>& id,
+              const QString& otherKey, const std::optional<QPair<quint64, quint64>>& otherId)
+{
+    return key == otherKey || (id && id == otherId);
+}
+
 } // namespace
 
 QString fileKey(const QString& path)
@@ -59,7 +65,7 @@ QString OutputClaims::claim(const QString& inputPath, const QString& outputPath)
     const QString outputKey = fileKey(outputPath);
     const auto inputId = fileIdOf(inputPath);
     const auto outputId = fileIdOf(outputPath);
-    if (outputKey == inputKey || (outputId && outputId == inputId))
+    if (sameFile(outputKey, outputId, inputKey, inputId))
         return {};
 
     QString listed = m_listedByKey.value(outputKey);
@@ -70,12 +76,13 @@ QString OutputClaims::claim(const QString& inputPath, const QString& outputPath)
                                            "The result would replace the listed file \"%1\".")
             .arg(listed);
 
-    const QString earlier = m_claimed.value(outputKey);
-    if (!earlier.isEmpty())
+    // The same file listed again may replace its own earlier result.
+    const auto earlier = m_claimed.constFind(outputKey);
+    if (earlier != m_claimed.cend() && !sameFile(earlier->key, earlier->id, inputKey, inputId))
         return QCoreApplication::translate("Conversion",
                                            "The result would replace the result of \"%1\".")
-            .arg(earlier);
-    m_claimed.insert(outputKey, inputPath);
+            .arg(earlier->path);
+    m_claimed.insert(outputKey, {inputPath, inputKey, inputId});
     return {};
 }
 

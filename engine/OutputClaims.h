@@ -4,6 +4,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace plumark {
 
@@ -13,7 +14,8 @@ QString fileKey(const QString& path);
 
 // The results of one run. No result may replace a file that was in the list
 // when the run began, nor the result of an earlier input of the same run (two
-// inputs of one name saved to one folder). Files are compared after resolving
+// inputs of one name saved to one folder); the same input listed twice may
+// replace its own earlier result. Files are compared after resolving
 // links, and an existing file also by device and inode, so that a hard link
 // counts as the same file.
 class OutputClaims
@@ -32,7 +34,13 @@ private:
 
     QHash<QString, QString> m_listedByKey; // key -> the path as listed
     QHash<FileId, QString> m_listedById;
-    QHash<QString, QString> m_claimed; // result key -> the input it belongs to
+    struct Claimant
+    {
+        QString path; // the input as listed
+        QString key;
+        std::optional<FileId> id;
+    };
+    QHash<QString, Claimant> m_claimed; // result key -> the input it belongs to
 };
 
 } // namespace plumark

@@ -103,6 +103,9 @@ private:
     // The private folder holding the tools during a run.
     std::unique_ptr<ToolsFolder> m_tools;
     QList<NotConverted> m_notConverted;
+    // During a run, the last existing folder that the folder text named: a
+    // row whose text names none (the user is still typing) goes there.
+    QString m_lastOutputFolder;
 };
 
 } // namespace plumark

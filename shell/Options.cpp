@@ -1,3 +1,4 @@
+#include "engine/Paths.h"
 #include "filelist/AddFolder.h"
 #include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
@@ -54,6 +55,8 @@ void MainForm::Combo1_Change()
 void MainForm::Text1_Change()
 {
     WriteSetting(QStringLiteral("Output Folder"), m_window.folderText());
+    if (isConverting && FolderExists(m_window.folderText()))
+        m_lastOutputFolder = m_window.folderText();
 }
 
 void MainForm::PushButton7_Click()

@@ -107,6 +107,10 @@ public:
 
     // Lets the window handle pending events.
     virtual void yield() = 0;
+
+    // A run has ended with so many files converted and so many not; a window
+    // the user has left tells the desktop.
+    virtual void runEnded(int /*converted*/, int /*notConverted*/) {}
 };
 
 } // namespace plumark

@@ -2,12 +2,15 @@
 
 #include "transcode/AvHandles.h"
 #include "transcode/FormatChain.h"
+#include "transcode/InputFormats.h"
+#include "transcode/JobLimits.h"
 #include "transcode/StreamChoice.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <tuple>
 #include <unistd.h>
 
@@ -36,6 +39,8 @@ void check(int code, const QString& context = {})
 {
     if (code >= 0)
         return;
+    if (code == AVERROR(ENOMEM))
+        fail(memoryLimitReason());
     fail(context.isEmpty() ? errorText(code) : context + QStringLiteral(": ") + errorText(code));
 }
 
@@ -64,7 +69,7 @@ public:
         // A read error ends the input as its end does: what was read is kept.
         while (av_read_frame(m_input.get(), packet.get()) >= 0) {
             if (packet->stream_index == m_streamIndex) {
-                reportPosition(*packet);
+                reportProgress(*packet);
                 noteEnd(*packet);
                 decode(packet.get());
             }
@@ -77,13 +82,19 @@ public:
 private:
     void openInput()
     {
+        // Only a music file's own formats are opened, never one that reads
+        // other files or protocols (a playlist or manifest posing as an M4A).
+        const QByteArray path = url(m_job.input);
+        const AVInputFormat* format = nullptr;
+        check(probeInputFormat(path, &format));
+        if (!isMusicFormat(*format))
+            fail(QStringLiteral("The input is not an audio file but %1 (%2).")
+                     .arg(QString::fromUtf8(format->long_name ? format->long_name : format->name),
+                          QString::fromUtf8(format->name)));
         AVFormatContext* input = nullptr;
-        // An input that names other resources (a playlist posing as an M4A)
-        // may reach local files only, never the network.
         AVDictionary* options = nullptr;
-        av_dict_set(&options, "protocol_whitelist", "file", 0);
-        const int opened =
-            avformat_open_input(&input, url(m_job.input).constData(), nullptr, &options);
+        restrictToMusicFormats(&options);
+        const int opened = avformat_open_input(&input, path.constData(), format, &options);
         av_dict_free(&options);
         check(opened);
         m_input.reset(input);
@@ -101,6 +112,10 @@ private:
             m_duration = double(m_input->duration) / AV_TIME_BASE;
         else if (m_stream->duration > 0)
             m_duration = double(m_stream->duration) * av_q2d(m_stream->time_base);
+        m_allowance.emplace(*m_input, *m_stream);
+        const QString refusal = m_allowance->tableRefusal(*m_stream);
+        if (!refusal.isEmpty())
+            fail(refusal);
         // The audio stream's own length, where the container gives it.
         m_declaredLength = m_stream->duration > 0
                                ? double(m_stream->duration) * av_q2d(m_stream->time_base)
@@ -126,6 +141,7 @@ private:
         }
         // The decoder drops the encoder's priming samples by the stream's timing.
         m_decoder->pkt_timebase = m_stream->time_base;
+        limitDecodedFrames(m_decoder.get(), &m_frameRefused);
         AVDictionary* options = nullptr;
         // Files are converted in parallel by separate processes.
         av_dict_set(&options, "threads", "1", 0);
@@ -138,13 +154,17 @@ private:
             check(AVERROR(ENOMEM));
     }
 
-    void reportPosition(const AVPacket& packet)
+    // Every packet read is progress, also one without a time: the position
+    // then stays where it was.
+    void reportProgress(const AVPacket& packet)
     {
-        if (!m_progress || packet.pts == AV_NOPTS_VALUE)
+        if (!m_progress)
             return;
-        const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
-        m_progress(std::max(0.0, double(packet.pts - start) * av_q2d(m_stream->time_base)),
-                   m_duration);
+        if (packet.pts != AV_NOPTS_VALUE) {
+            const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
+            m_position = std::max(0.0, double(packet.pts - start) * av_q2d(m_stream->time_base));
+        }
+        m_progress(m_position, m_duration);
     }
 
     // How far the input's audio reaches, by its packets' own times.
@@ -184,6 +204,9 @@ private:
 
     void countDecodeError(int code)
     {
+        // Memory is no fault of the data: a cap reached ends the conversion.
+        if (m_frameRefused || code == AVERROR(ENOMEM))
+            fail(memoryLimitReason());
         ++m_decodeErrors;
         m_lastDecodeError = errorText(code);
     }
@@ -266,6 +289,10 @@ private:
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
                 return;
             check(result, QStringLiteral("Error while filtering"));
+            m_resultSamples += m_filtered->nb_samples;
+            const double resultSeconds = double(m_resultSamples) / m_encoder->sample_rate;
+            if (!m_allowance->allows(resultSeconds))
+                fail(m_allowance->reason(resultSeconds));
             encode(m_filtered.get());
             av_frame_unref(m_filtered.get());
         }
@@ -339,6 +366,10 @@ private:
     AVStream* m_stream = nullptr;
     int m_streamIndex = -1;
     double m_duration = -1;
+    double m_position = 0;
+    std::optional<OutputAllowance> m_allowance;
+    bool m_frameRefused = false;
+    qint64 m_resultSamples = 0;
     double m_declaredLength = -1;
     double m_end = -1;
     Codec m_decoder;
@@ -359,6 +390,7 @@ private:
 
 Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressReport& progress)
 {
+    capLibraryAllocations();
     try {
         Conversion conversion(job, result, progress);
         conversion.run();
@@ -370,7 +402,7 @@ Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressRepo
         return {false, failure.reason};
     } catch (const std::bad_alloc&) {
         result.discard();
-        return {false, QString::fromLocal8Bit(std::strerror(ENOMEM))};
+        return {false, memoryLimitReason()};
     }
 }
 

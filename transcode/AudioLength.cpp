@@ -1,6 +1,7 @@
 #include "transcode/AudioLength.h"
 
 #include "transcode/AvHandles.h"
+#include "transcode/InputFormats.h"
 #include "transcode/StreamChoice.h"
 
 #include <algorithm>
@@ -17,7 +18,8 @@ AudioLength decodedAudioLength(const QByteArray& input)
 {
     AVFormatContext* opened = nullptr;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    // A playlist posing as the input must not make this open other files.
+    restrictToMusicFormats(&options);
     const int result = avformat_open_input(
         &opened, (QByteArrayLiteral("file:") + input).constData(), nullptr, &options);
     av_dict_free(&options);

@@ -1,6 +1,7 @@
 #include "transcode/EngineWorker.h"
 
 #include "transcode/Ac3Engine.h"
+#include "transcode/JobLimits.h"
 #include "transcode/WorkerProtocol.h"
 
 extern "C" {
@@ -53,6 +54,12 @@ void prepareProcess()
     if (::getppid() == 1)
         ::_exit(1);
     av_log_set_level(AV_LOG_QUIET);
+#ifndef __SANITIZE_ADDRESS__
+    // One job at a time: what it may take is what the worker may. (The
+    // address sanitizer's allocator ends the program where memory runs out,
+    // so a sanitized worker relies on the library's caps alone.)
+    capProcessMemory();
+#endif
 }
 
 void remember(const QByteArray& partial)

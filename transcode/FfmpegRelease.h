@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/version.h>
 }
 
 #include <vector>
@@ -30,5 +31,10 @@ EncoderTargets encoderTargets(const AVCodec& encoder);
 // shape midway makes a new one. From FFmpeg 6.0 on, a queue after the graph
 // does, which outlives the graph: no sample is dropped at the change.
 constexpr bool FramesCutAfterGraph = LIBAVCODEC_VERSION_MAJOR >= 60;
+
+// Up to libavfilter 10 (FFmpeg 7.1) the audio sink takes every channel count
+// only when told so, as the ffmpeg program tells it; later releases dropped
+// that option. The format filter before the sink sets the layout either way.
+constexpr bool SinkNeedsAllChannelCounts = LIBAVFILTER_VERSION_MAJOR < 11;
 
 } // namespace plumark::transcode

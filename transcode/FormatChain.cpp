@@ -157,7 +157,7 @@ int FormatChain::configureGraph(const AVFrame& shape, const std::string& formatA
     if (error >= 0)
         error = library.createFilter(&m_sink, library.getByName("abuffersink"), "out", nullptr,
                                      nullptr, m_graph);
-    if (error >= 0)
+    if (error >= 0 && SinkNeedsAllChannelCounts)
         error = av_opt_set_int(m_sink, "all_channel_counts", 1, AV_OPT_SEARCH_CHILDREN);
     if (error >= 0)
         error = library.link(m_source, 0, passThrough, 0);

@@ -83,12 +83,8 @@ int closeFd(int& fd)
 // the folder; then output must be that file.
 QString commitOpenFile(int fd, const QByteArray& partial, const QByteArray& output)
 {
-    struct stat written
-    {
-    };
-    struct stat named
-    {
-    };
+    struct stat written = {};
+    struct stat named = {};
     if (::fstat(fd, &written) != 0)
         return writeFailure(errno);
     if (!S_ISREG(written.st_mode))
@@ -128,9 +124,7 @@ QByteArray freshPartialPath(const QByteArray& output)
     const PathParts parts = split(output);
     const QByteArray prefix = parts.folder + '/' + partialPrefix(parts.name);
     QByteArray path;
-    struct stat existing
-    {
-    };
+    struct stat existing = {};
     for (int i = 0; i < CreateTries; ++i) {
         path = prefix + randomText() + PartialEnd;
         if (::lstat(path.constData(), &existing) != 0 && errno == ENOENT)
@@ -155,6 +149,21 @@ QString commitPartial(const QByteArray& partial, const QByteArray& output)
     const QString problem = commitOpenFile(fd, partial, output);
     closeFd(fd);
     return problem;
+}
+
+void syncWrittenFile(const QByteArray& path)
+{
+    int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info = {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fsync(fd) != 0) {
+        closeFd(fd);
+        return;
+    }
+    closeFd(fd);
+    int folder = ::open(split(path).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0)
+        ::fsync(folder);
+    closeFd(folder);
 }
 
 ResultFile::~ResultFile()

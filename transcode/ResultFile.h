@@ -27,6 +27,10 @@ bool isPartialPathOf(const QByteArray& path, const QByteArray& output);
 // the reason on failure (the partial is then left for its owner to remove).
 QString commitPartial(const QByteArray& partial, const QByteArray& output);
 
+// Syncs a result written in place by another program, and its folder, so
+// that it survives a power cut as written; a link there is not followed.
+void syncWrittenFile(const QByteArray& path);
+
 // A partial result this process creates and writes through its descriptor.
 // It is removed unless committed, on every path out.
 class ResultFile

@@ -111,6 +111,12 @@
         <source>Please wait.. </source>
         <translation>Bitte warten … </translation>
     </message>
+    <message>
+        <source>Converted: %1
+Not converted: %2</source>
+        <translation>Konvertiert: %1
+Nicht konvertiert: %2</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>

@@ -111,6 +111,12 @@
         <source>Please wait.. </source>
         <translation>Espere… </translation>
     </message>
+    <message>
+        <source>Converted: %1
+Not converted: %2</source>
+        <translation>Convertidos: %1
+No convertidos: %2</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>

@@ -111,6 +111,12 @@
         <source>Please wait.. </source>
         <translation>Veuillez patienter… </translation>
     </message>
+    <message>
+        <source>Converted: %1
+Not converted: %2</source>
+        <translation>Convertis : %1
+Non convertis : %2</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>

@@ -1,9 +1,11 @@
 #include "shell/widgets/FileOpenDialog.h"
 
+#include <QAbstractItemView>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -45,11 +47,38 @@ bool FileOpenDialog::eventFilter(QObject* watched, QEvent* event)
     return QFileDialog::eventFilter(watched, event);
 }
 
+QStringList FileOpenDialog::pickedFiles() const
+{
+    const auto* view = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+    if (!m_nameEdit || !view || !view->selectionModel())
+        return {};
+    QStringList names;
+    QStringList files;
+    for (const QModelIndex& row : view->selectionModel()->selectedRows()) {
+        const QString file = row.data(QFileSystemModel::FilePathRole).toString();
+        if (QFileInfo(file).isDir())
+            continue;
+        names.append(row.data().toString());
+        files.append(file);
+    }
+    // Qt's dialog writes the picked files' names into the name field, each in
+    // double quotes when there are several; a name holding quotes of its own
+    // cannot be read back from there.
+    if (names.size() > 1) {
+        for (QString& name : names)
+            name = QLatin1Char('"') + name + QLatin1Char('"');
+    }
+    if (files.isEmpty() || m_nameEdit->text() != names.join(QLatin1Char(' ')))
+        return {};
+    return files;
+}
+
 QStringList FileOpenDialog::typedFiles() const
 {
     QStringList names;
     const QString text = m_nameEdit ? m_nameEdit->text() : QString();
-    if (text.contains(QLatin1Char('"'))) {
+    const QDir folder = directory();
+    if (text.contains(QLatin1Char('"')) && !QFileInfo::exists(folder.absoluteFilePath(text))) {
         // Several names are each in double quotes: "a.m4a" "b.m4a".
         const QStringList pieces = text.split(QLatin1Char('"'));
         for (qsizetype i = 1; i < pieces.size(); i += 2)
@@ -58,7 +87,6 @@ QStringList FileOpenDialog::typedFiles() const
         names.append(text);
     }
     QStringList files;
-    const QDir folder = directory();
     for (const QString& name : std::as_const(names)) {
         if (name.trimmed().isEmpty())
             continue;
@@ -71,7 +99,9 @@ QStringList FileOpenDialog::typedFiles() const
 
 void FileOpenDialog::accept()
 {
-    const QStringList files = typedFiles();
+    QStringList files = pickedFiles();
+    if (files.isEmpty())
+        files = typedFiles();
     // Nothing typed, or one folder: Qt's dialog goes into the folder.
     if (files.isEmpty() || (files.size() == 1 && QFileInfo(files.first()).isDir())) {
         QFileDialog::accept();

@@ -29,8 +29,11 @@ protected:
 private:
     // Keeps "Open" usable while a name is typed.
     void keepOpenUsable();
-    // The typed names (several are quoted), each made absolute from the
-    // dialog's folder.
+    // The files picked in the dialog's view, while the name field still shows
+    // what picking them wrote there; none otherwise.
+    QStringList pickedFiles() const;
+    // The typed names (several are quoted; one existing file's name is taken
+    // whole), each made absolute from the dialog's folder.
     QStringList typedFiles() const;
 
     QStringList m_chosen;

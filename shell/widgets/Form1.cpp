@@ -2,10 +2,14 @@
 
 #include "shell/Failure.h"
 #include "shell/widgets/CursorFile.h"
+#include "shell/widgets/DesktopNotification.h"
 #include "shell/widgets/FileOpenDialog.h"
 #include "shell/widgets/FrameStyle.h"
 #include "shell/widgets/ListView.h"
+#include "shell/widgets/MessageBox.h"
 #include "shell/widgets/ProgressBar1.h"
+#include "shell/widgets/ReturnKey.h"
+#include "shell/widgets/ScreenFit.h"
 #include "shell/widgets/StyleSheetCheck.h"
 
 #include <QAccessibleWidget>
@@ -22,7 +26,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QUrl>
 
 namespace plumark {
@@ -92,6 +95,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent), m_form(*this, m_list)
     setMouseTracking(true);
     buildControls();
     connectEvents();
+    pressButtonsOnReturn(this);
     m_form.cursorScreenY = [] { return QCursor::pos().y(); };
 }
 
@@ -290,8 +294,7 @@ void Form1::closeEvent(QCloseEvent*)
 
 void Form1::centreOnScreen()
 {
-    if (const QScreen* shown = screen())
-        move(shown->availableGeometry().center() - rect().center());
+    plumark::centreOnScreen(this);
 }
 
 int Form1::selectedRow() const
@@ -443,6 +446,8 @@ void Form1::setMousePointer(int value)
 void Form1::setCaption(const QString& caption)
 {
     setWindowTitle(caption);
+    // Qt 6.11 no longer names a window by its title to screen readers.
+    setAccessibleName(caption);
 }
 
 void Form1::setProductIcon()
@@ -485,16 +490,16 @@ void Form1::applySkin(const QString& skinFile)
 
 void Form1::message(const QString& text, const QString& title, MessageIcon icon)
 {
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    title.isEmpty() ? applicationTitle() : title, shownText(text), QMessageBox::Ok,
-                    this);
+    MessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
+                   title.isEmpty() ? applicationTitle() : title, shownText(text), QMessageBox::Ok,
+                   this);
     box.exec();
 }
 
 bool Form1::question(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shownText(text),
-                    QMessageBox::Yes | QMessageBox::No, this);
+    MessageBox box(QMessageBox::NoIcon, applicationTitle(), shownText(text),
+                   QMessageBox::Yes | QMessageBox::No, this);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -525,6 +530,12 @@ void Form1::openExternally(const QString& target)
 void Form1::yield()
 {
     QCoreApplication::processEvents();
+}
+
+void Form1::runEnded(int converted, int notConverted)
+{
+    if (!isActiveWindow())
+        notifyRunEnded(applicationTitle(), converted, notConverted);
 }
 
 } // namespace plumark

@@ -80,6 +80,7 @@ public:
     QString openFileDialog(const FileDialogSetup& setup) override;
     void openExternally(const QString& target) override;
     void yield() override;
+    void runEnded(int converted, int notConverted) override;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -1,8 +1,17 @@
 #include "shell/widgets/ProgressBar1.h"
 
+#include <QStyle>
+#include <QStyleOptionProgressBar>
 #include <cmath>
 
 namespace plumark {
+
+namespace {
+
+// Room kept free at the bar's ends, in pixels, beside the painted text.
+constexpr int Margin = 8;
+
+} // namespace
 
 ProgressBar1::ProgressBar1(QWidget* parent) : QProgressBar(parent)
 {
@@ -30,6 +39,13 @@ void ProgressBar1::setValue(double value)
 QString ProgressBar1::text() const
 {
     return m_text;
+}
+
+void ProgressBar1::initStyleOption(QStyleOptionProgressBar* option) const
+{
+    QProgressBar::initStyleOption(option);
+    const int room = style()->subElementRect(QStyle::SE_ProgressBarLabel, option, this).width();
+    option->text = option->fontMetrics.elidedText(option->text, Qt::ElideMiddle, room - Margin);
 }
 
 void ProgressBar1::setText(const QString& text)

@@ -20,6 +20,11 @@ public:
     QString text() const override;
     void setText(const QString& text) override;
 
+protected:
+    // The text is painted shortened in its middle to the room on the bar, so
+    // that both of its ends stay in view.
+    void initStyleOption(QStyleOptionProgressBar* option) const override;
+
 private:
     double m_value = 0;
     QString m_text = QCoreApplication::translate("Conversion", "Progress Bar");

@@ -128,7 +128,9 @@ def controls(node):
     for child in node:
         if child is None:
             continue
-        found.append((child.getRoleName(), read_name(child)))
+        # The AT-SPI of Debian 13 and later calls a push button "button".
+        role = "push button" if child.getRoleName() == "button" else child.getRoleName()
+        found.append((role, read_name(child)))
         # The list's rows, header and the rate box's pop-up are the
         # controls' own parts, named by their texts.
         if child.getRoleName() not in ("tree", "table", "combo box"):

@@ -8,12 +8,15 @@
 #include "transcode/EngineWorker.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/stat.h>
 
 using namespace plumark;
 using namespace plumark::test;
@@ -154,6 +157,41 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
     worker = pool.start(engineJob(good, output(QStringLiteral("good.ac3"))), &failure);
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     EXPECT_NE(worker->pid(), crashed);
+    awaitEnd(*worker);
+    EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
+    EXPECT_EQ(hiddenAndPlain(folder.filePath(QStringLiteral("out"))),
+              QStringList{QStringLiteral("good.ac3")});
+}
+
+// An input that blocks (here a FIFO no one writes to; a playlist could name
+// one) holds its worker until the worker is ended for making no progress.
+TEST_F(WorkerPoolTest, AWorkerThatMakesNoProgressIsEndedAndTheNextFileConverts)
+{
+    const QString fifo = folder.filePath(QStringLiteral("never.m4a"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString good = input(QStringLiteral("good.m4a"));
+    qputenv("PLUMARK_WORKER_STALL_SECONDS", "2");
+
+    WorkerPool pool(workerCommand, 1);
+    QString failure;
+    WorkerPool::Worker* worker =
+        pool.start(engineJob(fifo, output(QStringLiteral("never.ac3"))), &failure);
+    ASSERT_NE(worker, nullptr) << failure.toStdString();
+    const pid_t stuck = worker->pid();
+    QElapsedTimer clock;
+    clock.start();
+    awaitEnd(*worker);
+    qunsetenv("PLUMARK_WORKER_STALL_SECONDS");
+    EXPECT_GE(clock.elapsed(), 2000);
+    EXPECT_FALSE(worker->result().converted);
+    EXPECT_EQ(worker->result().reason,
+              QStringLiteral("the converter made no progress for 2 seconds"));
+    EXPECT_NE(::kill(stuck, 0), 0) << "the stuck worker is gone";
+    worker->release();
+
+    worker = pool.start(engineJob(good, output(QStringLiteral("good.ac3"))), &failure);
+    ASSERT_NE(worker, nullptr) << failure.toStdString();
+    EXPECT_NE(worker->pid(), stuck);
     awaitEnd(*worker);
     EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
     EXPECT_EQ(hiddenAndPlain(folder.filePath(QStringLiteral("out"))),

@@ -48,8 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
         OutputPathCase{"/music/Ærø 日本.m4a", "/out", PathStyle::Native, "/out/Ærø 日本.ac3"}));
 
 // Claims in list order: a result may not replace a listed file (also one
-// reached through a hard link) nor an earlier result; its own input is left
-// to refusalReason.
+// reached through a hard link) nor an earlier result of another input; its
+// own input is left to refusalReason, and the same input listed again (also
+// through a linked folder) may replace its own earlier result.
 TEST(OutputClaims, RefusesResultsThatReplaceAListedFileOrAnEarlierResult)
 {
     QTemporaryDir dir;
@@ -63,6 +64,7 @@ TEST(OutputClaims, RefusesResultsThatReplaceAListedFileOrAnEarlierResult)
     ASSERT_EQ(
         ::link(QFile::encodeName(listedAc3).constData(), QFile::encodeName(hardLink).constData()),
         0);
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("b")), dir.filePath(QStringLiteral("bl"))));
 
     OutputClaims claims({listedAc3, input, other});
     const QString replaceListed =
@@ -79,6 +81,13 @@ TEST(OutputClaims, RefusesResultsThatReplaceAListedFileOrAnEarlierResult)
         {other, dir.filePath(QStringLiteral("out/new.ac3")),
          QStringLiteral("The result would replace the result of \"%1\".").arg(input)},
         {other, dir.filePath(QStringLiteral("c/song.ac3")), QString()},
+        {input, dir.filePath(QStringLiteral("out/new.ac3")), QString()},
+        {dir.filePath(QStringLiteral("bl/song.m4a")), dir.filePath(QStringLiteral("out/new.ac3")),
+         QString()},
+        // the result is now that of the row last written
+        {other, dir.filePath(QStringLiteral("out/new.ac3")),
+         QStringLiteral("The result would replace the result of \"%1\".")
+             .arg(dir.filePath(QStringLiteral("bl/song.m4a")))},
     };
     for (const Case& c : cases)
         EXPECT_EQ(claims.claim(c.input, c.output), c.reason) << c.output.toStdString();

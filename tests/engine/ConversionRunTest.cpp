@@ -231,6 +231,8 @@ TEST_F(ConversionRunTest, NamesTheRowsItCouldNotConvertAndTheNextRunWorks)
     form.PushButton2_Click();
     EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
     EXPECT_TRUE(form.notConverted().isEmpty());
+    // The window is told each run's counts.
+    EXPECT_EQ(window.runsEnded, (QList<QPair<int, int>>{{1, 4}, {1, 0}}));
 }
 
 TEST_F(ConversionRunTest, AnEncoderThatRefusesLeavesNoEmptyResult)
@@ -457,20 +459,39 @@ TEST_F(ConversionRunTest, OptionsChangedDuringARunApplyFromTheNextRow)
     EXPECT_EQ(calls[1].output, path(QStringLiteral("in/b.ac3")));
 }
 
-// The output folder is emptied, half typed anew or removed while the first
-// file converts: the later rows are not converted and nothing beside their
-// sources is deleted or written.
-TEST_F(ConversionRunTest, AFolderGoneDuringARunStopsTheLaterRowsInPlace)
+// The folder text is changed while the second of three files converts. A text
+// that names no folder (emptied, half typed, or typed on past an existing
+// folder) leaves the later rows in the last folder it named; when that folder
+// is gone too they are not converted, and nothing beside their sources is
+// deleted or written.
+TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone)
 {
     struct Case
     {
         const char* name;
         std::function<void()> change;
+        const char* laterFolder; // where b and c go; none: both are refused
+    };
+    const auto typed = [this](const QString& text) {
+        window.folder = text;
+        form.Text1_Change();
     };
     const Case cases[] = {
-        {"Emptied", [this] { window.folder.clear(); }},
-        {"HalfTyped", [this] { window.folder = path(QStringLiteral("ou")); }},
-        {"Removed", [this] { QDir(path(QStringLiteral("out"))).removeRecursively(); }},
+        {"Emptied", [&] { typed(QString()); }, "out"},
+        {"HalfTyped", [&] { typed(path(QStringLiteral("ou"))); }, "out"},
+        {"TypedOnPastAnotherFolder",
+         [&] {
+             typed(folder(QStringLiteral("other")));
+             typed(path(QStringLiteral("other/ne")));
+         },
+         "other"},
+        {"Removed", [this] { QDir(path(QStringLiteral("out"))).removeRecursively(); }, nullptr},
+        {"HalfTypedAndRemoved",
+         [&] {
+             typed(path(QStringLiteral("ou")));
+             QDir(path(QStringLiteral("out"))).removeRecursively();
+         },
+         nullptr},
     };
     const QStringList inputs = {path(QStringLiteral("in/a.m4a")), path(QStringLiteral("in/b.m4a")),
                                 path(QStringLiteral("in/c.m4a"))};
@@ -501,14 +522,24 @@ TEST_F(ConversionRunTest, AFolderGoneDuringARunStopsTheLaterRowsInPlace)
         QFile old(oldB);
         ASSERT_TRUE(old.open(QIODevice::ReadOnly));
         EXPECT_EQ(old.readAll(), QByteArray("an earlier result")) << c.name;
-        ASSERT_EQ(form.notConverted().size(), 2) << c.name;
-        for (int i = 0; i < 2; ++i) {
-            EXPECT_EQ(form.notConverted()[i].path, inputs[i + 1]);
-            EXPECT_EQ(form.notConverted()[i].reason,
-                      QStringLiteral("Folder does not exist. Please select another folder."));
+        if (c.laterFolder) {
+            EXPECT_TRUE(form.notConverted().isEmpty()) << c.name;
+            const QDir later(path(QLatin1String(c.laterFolder)));
+            for (const char* result : {"b.ac3", "c.ac3"})
+                EXPECT_GT(probeMedia(later.filePath(QLatin1String(result))).duration, 0.4)
+                    << c.name << " " << result;
+            EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")}) << c.name;
+        } else {
+            ASSERT_EQ(form.notConverted().size(), 2) << c.name;
+            for (int i = 0; i < 2; ++i) {
+                EXPECT_EQ(form.notConverted()[i].path, inputs[i + 1]);
+                EXPECT_EQ(form.notConverted()[i].reason,
+                          QStringLiteral("Folder does not exist. Please select another folder."));
+            }
         }
         expectIdle();
         QDir(path(QStringLiteral("out"))).removeRecursively();
+        QDir(path(QStringLiteral("other"))).removeRecursively();
     }
 }
 
@@ -578,6 +609,30 @@ TEST_F(ConversionRunTest, TheSecondOfTwoSameNamedInputsIsNotConvertedAndNamesThe
               QStringLiteral("The result would replace the result of \"%1\".").arg(first));
     EXPECT_TRUE(window.messageTexts().value(0).startsWith(
         QStringLiteral("Done.\r\r1 file could not be converted:\r\r") + second));
+    expectIdle();
+}
+
+// The same file listed twice is converted for both rows: the second result
+// replaces the first, and nothing is reported.
+TEST_F(ConversionRunTest, TheSameFileListedTwiceIsConvertedForBothRows)
+{
+    fakeConverter();
+    const QString input = path(QStringLiteral("in/song.m4a"));
+    writeFile(input, "m4a");
+    for (const QString& row : {input, path(QStringLiteral("in/../in/song.m4a"))})
+        add(row);
+    useConstantRate(QStringLiteral("128 kbps"));
+    saveTo(folder(QStringLiteral("out")));
+
+    form.PushButton2_Click();
+
+    const QList<ConverterCall> calls = converterCalls();
+    ASSERT_EQ(calls.size(), 2);
+    for (const ConverterCall& call : calls)
+        EXPECT_EQ(call.output, path(QStringLiteral("out/song.ac3")));
+    EXPECT_TRUE(form.notConverted().isEmpty());
+    EXPECT_EQ(window.runsEnded, (QList<QPair<int, int>>{{2, 0}}));
+    EXPECT_EQ(window.messageTexts(), QStringList{QStringLiteral("Done.")});
     expectIdle();
 }
 

@@ -137,6 +137,10 @@ public:
         if (onYield)
             onYield();
     }
+    void runEnded(int converted, int notConverted) override
+    {
+        runsEnded.append({converted, notConverted});
+    }
 
     // The texts of every message shown, in order.
     QStringList messageTexts() const
@@ -183,6 +187,7 @@ public:
     bool dialogTooSmall = false;
     QStringList opened;
     int yields = 0;
+    QList<QPair<int, int>> runsEnded; // converted, not converted
     std::function<void()> onYield;
 };
 

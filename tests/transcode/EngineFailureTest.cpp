@@ -3,6 +3,7 @@
 #include "Corpus.h"
 #include "support/EngineJob.h"
 #include "transcode/Ac3Engine.h"
+#include "transcode/AudioLength.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +76,32 @@ const BadInput badInputs[] = {
      },
      "no audio stream"},
     {"rate_not_a_number", goodInput, "Error while opening encoder", "fast"},
+    // Lists that would make the converter read another file's audio.
+    {"hls_playlist",
+     [](const QString& folder) {
+         goodInput(folder);
+         return write(folder + QStringLiteral("/list.m4a"),
+                      "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\ngood.m4a\n#EXT-X-ENDLIST\n");
+     },
+     "not an audio file but Apple HTTP Live Streaming"},
+    {"concat_list",
+     [](const QString& folder) {
+         goodInput(folder);
+         return write(folder + QStringLiteral("/list.m4a"),
+                      "ffconcat version 1.0\nfile good.m4a\n");
+     },
+     "not an audio file but Virtual concatenation script"},
+    {"dash_manifest",
+     [](const QString& folder) {
+         goodInput(folder);
+         return write(folder + QStringLiteral("/list.m4a"),
+                      "<?xml version=\"1.0\"?>\n<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\" "
+                      "profiles=\"urn:mpeg:dash:profile:isoff-on-demand:2011\" type=\"static\" "
+                      "mediaPresentationDuration=\"PT1S\"><Period><AdaptationSet>"
+                      "<Representation id=\"a\" bandwidth=\"1\"><BaseURL>good.m4a</BaseURL>"
+                      "</Representation></AdaptationSet></Period></MPD>\n");
+     },
+     "not an audio file but Dynamic Adaptive Streaming"},
 };
 
 class EngineFailure : public ::testing::TestWithParam<BadInput>
@@ -103,6 +130,24 @@ TEST_P(EngineFailure, NamesTheCauseAndLeavesNothing)
 
 INSTANTIATE_TEST_SUITE_P(BadInputs, EngineFailure, ::testing::ValuesIn(badInputs),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Reading an input's length for an existing result does not follow a list to
+// the file it names either.
+TEST(EngineLength, ListsNamingAFileGiveNoLength)
+{
+    for (const BadInput& c : badInputs) {
+        if (!QByteArray(c.reason).startsWith("not an audio file"))
+            continue;
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        const QString list = c.make(folder.path());
+        EXPECT_GT(transcode::decodedAudioLength(
+                      QFile::encodeName(folder.filePath(QStringLiteral("good.m4a"))))
+                      .samples,
+                  0);
+        EXPECT_EQ(transcode::decodedAudioLength(QFile::encodeName(list)).samples, -1) << c.name;
+    }
+}
 
 TEST(EngineResult, ReplacesAnOldResultAndReportsItsPosition)
 {

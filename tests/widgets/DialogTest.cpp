@@ -1,15 +1,17 @@
 #include "TestForm.h"
 #include "engine/QStringPrinter.h"
 
-#include <QDeadlineTimer>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 using namespace plumark;
@@ -46,10 +48,7 @@ protected:
                       QAbstractItemView::ExtendedSelection);
             dialog->setDirectory(folder);
             auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            dialog->activateWindow();
-            QDeadlineTimer deadline(5000);
-            while (QApplication::activeWindow() != dialog && !deadline.hasExpired())
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            activate(dialog);
             name->setFocus();
             EXPECT_TRUE(name->hasFocus());
             name->setText(text);
@@ -76,12 +75,94 @@ protected:
         window.findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
     }
 
+    // Opens "Add M4A File(s)", clicks the named files in the dialog's folder
+    // with the mouse (Ctrl held from the second on) and confirms with "Open",
+    // or with a double-click on a single file.
+    void addPicked(const QString& folder, const QStringList& names, bool doubleClick)
+    {
+        whenDialogShows([&](QWidget* shown) {
+            auto* dialog = static_cast<QFileDialog*>(shown);
+            dialog->setDirectory(folder);
+            activate(dialog);
+            // The dialog shows either its list or its detail view.
+            QAbstractItemView* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+            if (!view->isVisible())
+                view = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+            const auto rowOf = [view](const QString& name) {
+                const QModelIndexList found =
+                    view->model()->match(view->model()->index(0, 0, view->rootIndex()),
+                                         Qt::DisplayRole, name, 1, Qt::MatchExactly);
+                return found.value(0);
+            };
+            // The dialog lists a folder in the background.
+            QElapsedTimer listing;
+            listing.start();
+            while (!rowOf(names.last()).isValid() && listing.elapsed() < 5000)
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+            view->setFocus();
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                const QModelIndex row = rowOf(names[i]);
+                ASSERT_TRUE(row.isValid()) << names[i].toStdString();
+                const QPoint at = view->visualRect(row).center();
+                const Qt::KeyboardModifiers held = i ? Qt::ControlModifier : Qt::NoModifier;
+                QList<QEvent::Type> events = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease};
+                if (doubleClick)
+                    events << QEvent::MouseButtonDblClick << QEvent::MouseButtonRelease;
+                for (const QEvent::Type type : events) {
+                    QMouseEvent event(
+                        type, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, held);
+                    QApplication::sendEvent(view->viewport(), &event);
+                }
+            }
+            if (dialog->isVisible())
+                dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog refused " << names.join(u',').toStdString();
+                dialog->reject();
+            }
+        });
+        window.findChild<QPushButton*>(QStringLiteral("PushButton1"))->click();
+    }
+
     QTemporaryDir programFolder;
     QTemporaryDir files;
     Form1 window;
 };
 
 } // namespace
+
+// Files picked with the mouse are added as their own paths, whatever double
+// quotes their names hold.
+TEST_F(Dialogs, PickedFilesAreAddedAsTheirOwnPaths)
+{
+    const QString folder = files.path();
+    const QString quoted = QStringLiteral("say \"hi\".m4a");
+    const QString leading = QStringLiteral("\"odd\" one.m4a");
+    const QString plain = QStringLiteral("plain.m4a");
+    for (const QString& name : {quoted, leading, plain})
+        writeFile(folder + QLatin1Char('/') + name, "m4a");
+    struct Case
+    {
+        QStringList picked;
+        bool doubleClick;
+    };
+    const Case cases[] = {
+        {{quoted}, false},
+        {{quoted}, true},
+        {{leading}, false},
+        {{quoted, plain}, false},
+        {{plain, leading, quoted}, false},
+    };
+    for (const Case& c : cases) {
+        window.list().clear();
+        addPicked(folder, c.picked, c.doubleClick);
+        QStringList rows;
+        for (const QString& name : c.picked)
+            rows.append(folder + QLatin1Char('/') + name);
+        EXPECT_EQ(window.list().texts(), rows) << c.picked.join(u',').toStdString();
+    }
+}
 
 TEST_F(Dialogs, TypedNamesAreAddedAsTyped)
 {

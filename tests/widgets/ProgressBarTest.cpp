@@ -1,5 +1,6 @@
 #include "shell/widgets/ProgressBar1.h"
 
+#include <QStyleOptionProgressBar>
 #include <gtest/gtest.h>
 
 using namespace plumark;
@@ -18,4 +19,44 @@ TEST(ProgressBar1, ReadsBackTheNearestWholeNumberHalvesToEven)
         EXPECT_EQ(bar.ProgressBar1::value(), c.read) << c.set;
         EXPECT_EQ(bar.QProgressBar::value(), c.read) << c.set;
     }
+}
+
+namespace {
+
+// The bar as the style is asked to paint it.
+class PaintedBar : public ProgressBar1
+{
+public:
+    QString paintedText() const
+    {
+        QStyleOptionProgressBar option;
+        initStyleOption(&option);
+        return option.text;
+    }
+};
+
+} // namespace
+
+// A text too long for the bar is painted shortened in its middle, both ends in
+// view; the bar's own text stays whole, and a short text is painted whole.
+TEST(ProgressBar1, PaintsALongTextShortenedInItsMiddle)
+{
+    PaintedBar bar;
+    bar.resize(520, 27);
+    const QString start = QStringLiteral("Processing: ");
+    const QString end = QStringLiteral(", Please wait.. 12");
+    const QString longText = start + QStringLiteral("A very long name ").repeated(12) +
+                             QStringLiteral("in the middle.m4a") + end;
+    const QString shortText = start + QStringLiteral("song.m4a") + end;
+
+    bar.setText(longText);
+    const QString painted = bar.paintedText();
+    EXPECT_EQ(bar.text(), longText);
+    EXPECT_TRUE(painted.startsWith(start)) << painted.toStdString();
+    EXPECT_TRUE(painted.endsWith(end)) << painted.toStdString();
+    EXPECT_TRUE(painted.contains(QChar(0x2026))) << painted.toStdString();
+    EXPECT_LT(bar.fontMetrics().horizontalAdvance(painted), bar.width());
+
+    bar.setText(shortText);
+    EXPECT_EQ(bar.paintedText(), shortText);
 }

@@ -5,6 +5,7 @@
 #include "support/Media.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -74,6 +75,16 @@ inline void whenDialogShows(std::function<void(QWidget*)> act)
         act(dialog);
     });
     poll->start();
+}
+
+// Makes window the active one, as a click on it would, and waits until the
+// platform says so.
+inline void activate(QWidget* window)
+{
+    window->activateWindow();
+    QDeadlineTimer deadline(5000);
+    while (QApplication::activeWindow() != window && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
 } // namespace plumark::test
