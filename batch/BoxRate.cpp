@@ -58,9 +58,7 @@ public:
     // The size of a regular file; nullopt for anything else.
     std::optional<qint64> size() const
     {
-        struct stat info
-        {
-        };
+        struct stat info = {};
         if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
             return std::nullopt;
         return info.st_size;
