@@ -1,6 +1,7 @@
 #include "batch/Batch.h"
 
 #include "batch/BatchOptions.h"
+#include "batch/BoxRate.h"
 #include "batch/ConsoleWindow.h"
 #include "batch/ContainerCommand.h"
 #include "batch/ConverterRun.h"
@@ -93,20 +94,35 @@ int usageError(const QString& message)
     return UsageError;
 }
 
-// The converter and the probe in the batch's own tools folder.
-std::unique_ptr<ToolsFolder> provideTools()
+// The batch's own tools folder, with the tools this run uses: the converter
+// for the ffmpeg engine and a dry run (whose command lines name it), the
+// probe when each input's own rate is asked. A missing converter fails the
+// batch; a missing probe only the files whose rate only it can read, with
+// the reason left in probeMissing.
+std::unique_ptr<ToolsFolder> provideTools(bool converter, bool probe, QString& probeMissing)
 {
-    const QString converter = LoadResource(converterResourceFor(ProcessorAddressWidth()));
-    const QString probe = LoadResource(ProbeResource);
+    const QString converterTool =
+        converter ? LoadResource(converterResourceFor(ProcessorAddressWidth())) : QString();
+    QString probeTool;
+    if (probe) {
+        try {
+            probeTool = LoadResource(ProbeResource);
+        } catch (const Failure& failure) {
+            probeMissing = QStringLiteral("Its own rate can only be read by the probe here. %1")
+                               .arg(failure.description());
+        }
+    }
     auto tools = std::make_unique<ToolsFolder>();
-    WriteBytesToFile(converter, tools->converterPath());
-    WriteBytesToFile(probe, tools->probePath());
+    if (converter)
+        WriteBytesToFile(converterTool, tools->converterPath());
+    if (!probeTool.isEmpty())
+        WriteBytesToFile(probeTool, tools->probePath());
     return tools;
 }
 
 // Prints each command line instead of running it.
 int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
-                  const std::function<void(BatchJob&)>& findRate, StopSignal& stop)
+                  const std::function<QString(BatchJob&)>& findRate, StopSignal& stop)
 {
     bool allConvertible = true;
     for (BatchJob& job : jobs) {
@@ -117,17 +133,17 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
                                 .arg(printableName(job.input), printableName(job.reason)));
             continue;
         }
-        const QString refusal = job.state == BatchJob::State::NotConverted
-                                    ? job.reason
-                                    : refusalReason(job.input, job.output);
+        QString refusal = job.state == BatchJob::State::NotConverted
+                              ? job.reason
+                              : refusalReason(job.input, job.output);
+        if (refusal.isEmpty() && job.rateToken.isEmpty())
+            refusal = findRate(job);
         if (!refusal.isEmpty()) {
             printTo(stderr, QStringLiteral("Not converted: %1: %2\n")
                                 .arg(printableName(job.input), printableName(refusal)));
             allConvertible = false;
             continue;
         }
-        if (job.rateToken.isEmpty())
-            findRate(job);
         const QStringList options =
             converterOptionsFor(transcode::containerOfResult(nativePath(job.output)));
         printTo(stdout, printableName(converterCommand(converterPath, job.input, job.rateToken,
@@ -182,9 +198,12 @@ int convert(const BatchOptions& options)
 
     // Tools folders of batches or windows that were killed outright go first.
     RemoveEndedToolsFolders();
+    const bool sameRate = options.rateToken.isEmpty();
+    const bool ownConverter = options.engine == BatchOptions::Engine::Ffmpeg || options.dryRun;
     std::unique_ptr<ToolsFolder> tools;
+    QString probeMissing;
     try {
-        tools = provideTools();
+        tools = provideTools(ownConverter, sameRate, probeMissing);
     } catch (const Failure& failure) {
         printTo(stderr, QStringLiteral("plumark convert: %1\n").arg(failure.description()));
         for (BatchJob& job : jobs) {
@@ -197,15 +216,34 @@ int convert(const BatchOptions& options)
                            1);
     }
 
-    auto probe = std::make_unique<RateProbe>(tools->probePath(), options.fallbackToken);
-    const auto findRate = [&](BatchJob& job) {
-        const RateProbe::Result found = probe->rateFor(job.input, [&] { return stop.requested(); });
-        job.rateToken = found.token;
-        job.rateNote = found.note;
+    // Each input's own rate: read from its boxes where they tell it, else by
+    // the probe.
+    std::unique_ptr<RateProbe> probe;
+    if (sameRate)
+        probe = std::make_unique<RateProbe>(probeMissing.isEmpty() ? tools->probePath() : QString(),
+                                            options.fallbackToken, tools->path(),
+                                            RateProbe::DefaultWaitMs, probeMissing);
+    const auto readOwnRate = [&](BatchJob& job) {
+        const BoxRate read = BoxRate::read(nativePath(job.input));
+        if (read.outcome == BoxRate::Outcome::AskProbe)
+            return false;
+        job.rateToken = read.outcome == BoxRate::Outcome::Found ? read.rate + QLatin1Char('k')
+                                                                : options.fallbackToken;
+        return true;
     };
 
     if (options.dryRun)
-        return printResult({}, printCommands(jobs, tools->converterPath(), findRate, stop));
+        return printResult({}, printCommands(
+                                   jobs, tools->converterPath(),
+                                   [&](BatchJob& job) {
+                                       if (readOwnRate(job))
+                                           return QString();
+                                       const RateProbe::Result found = probe->rateFor(
+                                           job.input, [&] { return stop.requested(); });
+                                       job.rateToken = found.token;
+                                       return found.failure;
+                                   },
+                                   stop));
 
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
@@ -222,7 +260,10 @@ int convert(const BatchOptions& options)
             return ConverterRun::start(converter, job, failure);
         };
     }
-    setup.findRate = findRate;
+    if (sameRate) {
+        setup.readOwnRate = readOwnRate;
+        setup.probe = probe.get();
+    }
     setup.stopFd = stop.fd();
     setup.stopRequested = [&] { return stop.requested(); };
     Scheduler scheduler(jobs, setup, display);

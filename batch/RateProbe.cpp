@@ -1,13 +1,13 @@
 #include "batch/RateProbe.h"
 
 #include "engine/BitRate.h"
-#include "engine/CommandLine.h"
-#include "engine/CommandOutput.h"
 #include "engine/Paths.h"
 
-#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <csignal>
 #include <sys/prctl.h>
+#include <unistd.h>
 
 namespace plumark {
 
@@ -25,73 +25,122 @@ bool passesAsLine(const QByteArray& path)
     return path.startsWith('/') && !path.contains('\n') && !path.contains('\r');
 }
 
+// The extension the probe tells the file's kind by, when it is a plain one.
+QByteArray plainExtension(const QByteArray& path)
+{
+    static const QRegularExpression plain(QStringLiteral("\\.[A-Za-z0-9]{1,10}$"));
+    const QString name = QString::fromLatin1(path.mid(path.lastIndexOf('/') + 1));
+    const QRegularExpressionMatch match = plain.match(name);
+    return match.hasMatch() ? match.captured().toLatin1() : QByteArray();
+}
+
 } // namespace
 
-RateProbe::RateProbe(QString probePath, QString fallbackToken, int waitMs)
-    : m_probePath(std::move(probePath)), m_fallbackToken(std::move(fallbackToken)), m_waitMs(waitMs)
+RateProbe::RateProbe(QString probePath, QString fallbackToken, QString linkFolder, int waitMs,
+                     QString unavailable)
+    : m_probePath(std::move(probePath)), m_fallbackToken(std::move(fallbackToken)),
+      m_linkFolder(std::move(linkFolder)), m_waitMs(waitMs), m_unavailable(std::move(unavailable))
 {
 }
 
 RateProbe::~RateProbe()
 {
+    dropLink();
     end(true);
+}
+
+void RateProbe::ask(const QString& inputPath)
+{
+    m_asking = true;
+    m_early.reset();
+    if (!m_unavailable.isEmpty()) {
+        m_early = Result{{}, {}, m_unavailable};
+        return;
+    }
+    QByteArray path = nativePath(inputPath);
+    // A name that cannot be passed as a line reaches the probe through a
+    // link of a plain name.
+    if (!passesAsLine(path)) {
+        m_link = nativePath(m_linkFolder) + "/input-" + QByteArray::number(m_request + 1) +
+                 plainExtension(path);
+        const QByteArray target = nativePath(QFileInfo(inputPath).absoluteFilePath());
+        if (!passesAsLine(m_link) || ::symlink(target.constData(), m_link.constData()) != 0) {
+            m_link.clear();
+            m_early = fallback(QStringLiteral("the name could not be passed to the rate probe"));
+            return;
+        }
+        path = m_link;
+    }
+    QString problem;
+    if (!ensureRunning(problem)) {
+        dropLink();
+        m_early = fallback(problem);
+        return;
+    }
+    // The number comes back in the "{ready<number>}" line that ends the report.
+    const QByteArray number = QByteArray::number(++m_request);
+    m_process->write(path + "\n-execute" + number + "\n");
+    m_clock.start();
+}
+
+std::optional<RateProbe::Result> RateProbe::poll()
+{
+    if (!m_asking)
+        return std::nullopt;
+    if (m_early) {
+        m_asking = false;
+        return std::exchange(m_early, std::nullopt);
+    }
+    m_process->waitForReadyRead(0);
+    m_pending += m_process->readAllStandardOutput();
+    const QByteArray ready = "{ready" + QByteArray::number(m_request) + "}\n";
+    const qsizetype at = m_pending.indexOf(ready);
+    std::optional<Result> result;
+    if (at >= 0 && (at == 0 || m_pending[at - 1] == '\n')) {
+        const QString found = rateFromProbeReport(QString::fromUtf8(m_pending.left(at)));
+        m_pending.remove(0, at + ready.size());
+        result = found.isEmpty() ? fallback({}) : Result{found + QLatin1Char('k'), {}, {}};
+    } else if (m_process->state() == QProcess::NotRunning) {
+        result =
+            fallback(QStringLiteral("the rate probe ended while reading this file (%1)")
+                         .arg(m_process->exitStatus() == QProcess::CrashExit
+                                  ? QStringLiteral("crashed")
+                                  : QStringLiteral("exit code %1").arg(m_process->exitCode())));
+        end(false);
+    } else if (m_clock.elapsed() >= m_waitMs) {
+        result = fallback(
+            QStringLiteral("the rate probe gave no answer within %1 s").arg(m_waitMs / 1000.0));
+        end(false);
+    }
+    if (result) {
+        m_asking = false;
+        dropLink();
+    }
+    return result;
+}
+
+void RateProbe::cancel()
+{
+    if (!m_asking)
+        return;
+    m_asking = false;
+    m_early.reset();
+    end(false);
+    dropLink();
 }
 
 RateProbe::Result RateProbe::rateFor(const QString& inputPath,
                                      const std::function<bool()>& stopRequested)
 {
-    const QByteArray path = nativePath(inputPath);
-    QString problem;
-    // A name that cannot be passed as a line gets a probe of its own.
-    const QString text = passesAsLine(path) ? report(path, stopRequested, problem)
-                                            : GetCommandOutput(probeCommand(m_probePath, inputPath),
-                                                               true, false, true);
-    const QString found = rateFromProbeReport(text);
-    if (!found.isEmpty())
-        return {found + QLatin1Char('k'), {}};
-    return {m_fallbackToken, problem};
-}
-
-QString RateProbe::report(const QByteArray& path, const std::function<bool()>& stopRequested,
-                          QString& problem)
-{
-    if (!ensureRunning(problem))
-        return {};
-    // The number comes back in the "{ready<number>}" line that ends the report.
-    const QByteArray number = QByteArray::number(++m_request);
-    const QByteArray ready = "{ready" + number + "}\n";
-    m_process->write(path + "\n-execute" + number + "\n");
-
-    QElapsedTimer clock;
-    clock.start();
+    ask(inputPath);
     for (;;) {
-        const qsizetype at = m_pending.indexOf(ready);
-        if (at >= 0 && (at == 0 || m_pending[at - 1] == '\n')) {
-            const QByteArray text = m_pending.left(at);
-            m_pending.remove(0, at + ready.size());
-            return QString::fromUtf8(text);
-        }
-        if (m_process->state() == QProcess::NotRunning) {
-            problem = QStringLiteral("the rate probe ended while reading this file (%1)")
-                          .arg(m_process->exitStatus() == QProcess::CrashExit
-                                   ? QStringLiteral("crashed")
-                                   : QStringLiteral("exit code %1").arg(m_process->exitCode()));
-            end(false);
-            return {};
-        }
+        if (std::optional<Result> result = poll())
+            return *result;
         if (stopRequested && stopRequested()) {
-            problem = QStringLiteral("stopped while the rate probe read this file");
-            end(false);
-            return {};
-        }
-        if (clock.elapsed() >= m_waitMs) {
-            problem =
-                QStringLiteral("the rate probe gave no answer within %1 s").arg(m_waitMs / 1000.0);
-            end(false);
-            return {};
+            cancel();
+            return fallback(QStringLiteral("stopped while the rate probe read this file"));
         }
         m_process->waitForReadyRead(SliceMs);
-        m_pending += m_process->readAllStandardOutput();
     }
 }
 
@@ -129,6 +178,13 @@ void RateProbe::end(bool askFirst)
         }
     }
     m_process.reset();
+}
+
+void RateProbe::dropLink()
+{
+    if (!m_link.isEmpty())
+        ::unlink(m_link.constData());
+    m_link.clear();
 }
 
 } // namespace plumark

@@ -17,6 +17,7 @@ namespace {
 constexpr int RedrawMs = 200;
 // How often converters that closed their error output early are looked at.
 constexpr int PollMs = 100;
+constexpr int ProbeLookMs = 5;
 
 } // namespace
 
@@ -49,37 +50,63 @@ bool Scheduler::run()
         while (m_next < count && int(m_running.size()) < m_setup.jobs && !m_startDeferred) {
             BatchJob& job = m_jobs[m_next];
             if (job.state != BatchJob::State::Pending) {
-                // Skipped or refused when the batch was planned.
+                // Skipped or refused when the batch was planned, or its rate
+                // could not be found.
                 ++m_done;
                 m_display.fileFinished(job, m_done, count);
             } else {
-                if (conflictsWithRunning(job) || !start(m_next))
+                if (conflictsWithRunning(job) || !rateReady(m_next))
+                    break;
+                if (job.state != BatchJob::State::Pending)
+                    continue;
+                if (!start(m_next))
                     break;
             }
             ++m_next;
         }
         if (m_running.empty() && m_next >= count)
             break;
-
         // While every converter slot is taken, the next file's rate is found
-        // so that it can start as soon as one is free. A file the run will
-        // refuse is never probed: the probe would wait forever on a FIFO or
-        // read a device without end.
-        if (m_next < count && m_next != m_probedAhead && m_setup.findRate) {
-            BatchJob& next = m_jobs[m_next];
-            if (next.state == BatchJob::State::Pending && next.rateToken.isEmpty() &&
-                refusalReason(next.input, next.output).isEmpty()) {
-                m_probedAhead = m_next;
-                m_setup.findRate(next);
-                continue;
-            }
-        }
+        // so that it can start as soon as one is free.
+        if (m_next < count && m_jobs[m_next].state == BatchJob::State::Pending)
+            rateReady(m_next);
         waitForOutput();
         reapEnded();
         showProgress(false);
     }
     showProgress(true);
     return true;
+}
+
+bool Scheduler::rateReady(int index)
+{
+    BatchJob& job = m_jobs[index];
+    if (!job.rateToken.isEmpty() || !m_setup.readOwnRate)
+        return true;
+    // A file the run will refuse is never read: the probe would wait forever
+    // on a FIFO or read a device without end.
+    if (!refusalReason(job.input, job.output).isEmpty())
+        return true;
+    if (m_probing == index) {
+        const std::optional<RateProbe::Result> found = m_setup.probe->poll();
+        if (!found)
+            return false;
+        m_probing = -1;
+        job.rateToken = found->token;
+        job.rateNote = found->note;
+        if (!found->failure.isEmpty()) {
+            job.state = BatchJob::State::NotConverted;
+            job.reason = found->failure;
+        }
+        return true;
+    }
+    if (m_setup.readOwnRate(job))
+        return true;
+    if (m_probing >= 0)
+        return false;
+    m_probing = index;
+    m_setup.probe->ask(job.input);
+    return false;
 }
 
 bool Scheduler::conflictsWithRunning(const BatchJob& job) const
@@ -111,8 +138,6 @@ bool Scheduler::start(int index)
         return true;
     }
     // An old result stays until a complete new one is renamed over it.
-    if (job.rateToken.isEmpty() && m_setup.findRate)
-        m_setup.findRate(job);
 
     auto running = std::make_unique<Running>();
     running->index = index;
@@ -173,7 +198,8 @@ void Scheduler::waitForOutput()
     }
     if (m_setup.stopFd >= 0)
         watched.push_back({m_setup.stopFd, POLLIN, 0});
-    const int timeout = looking ? PollMs : RedrawMs;
+    // The probe's answer is looked for between short waits.
+    const int timeout = m_probing >= 0 ? ProbeLookMs : looking ? PollMs : RedrawMs;
     if (::poll(watched.data(), nfds_t(watched.size()), timeout) <= 0)
         return;
     for (const auto& running : m_running)
@@ -198,6 +224,9 @@ void Scheduler::reapEnded()
 
 void Scheduler::stopAll(int firstNotStarted)
 {
+    if (m_probing >= 0)
+        m_setup.probe->cancel();
+    m_probing = -1;
     for (const auto& running : m_running)
         running->run->terminate();
     for (const auto& running : m_running) {

@@ -3,6 +3,7 @@
 #include "batch/BatchJob.h"
 #include "batch/JobRun.h"
 #include "batch/ProgressDisplay.h"
+#include "batch/RateProbe.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -15,7 +16,8 @@ namespace plumark {
 // Runs the converter for every pending job, up to a number of them at once,
 // starting them in list order. A job does not start while a running one
 // reads or writes its input or output, so that the results are the same as
-// one at a time. Each running converter is watched for its progress and end.
+// one at a time. Each running converter, and the rate probe while it reads a
+// file, is watched for its progress and end; nothing here waits on one.
 class Scheduler
 {
 public:
@@ -24,8 +26,11 @@ public:
         int jobs = 1;
         // Starts one file's conversion (the ffmpeg program, or a worker).
         JobStarter startRun;
-        // Sets the rate token of a job that has none yet.
-        std::function<void(BatchJob& job)> findRate;
+        // With the same rate as each input: sets the rate token of a job that
+        // has none yet when the input itself tells it; false when only the
+        // probe can.
+        std::function<bool(BatchJob& job)> readOwnRate;
+        RateProbe* probe = nullptr;
         // A descriptor that becomes readable when a stop is asked, and the test.
         int stopFd = -1;
         std::function<bool()> stopRequested;
@@ -44,6 +49,7 @@ private:
     struct Running;
 
     bool conflictsWithRunning(const BatchJob& job) const;
+    bool rateReady(int index);
     // False when the job could not start yet and waits for a running one.
     bool start(int index);
     void finish(Running& running);
@@ -61,7 +67,7 @@ private:
     qint64 m_lastShown = -1;
     int m_done = 0;
     int m_next = 0;
-    int m_probedAhead = -1;
+    int m_probing = -1; // the job whose rate the probe reads
     bool m_startDeferred = false;
 };
 

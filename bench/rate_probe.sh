@@ -3,9 +3,9 @@
 # generated corpus converted with the same rate as each input (the rate probe
 # reads every file) and with one constant rate (no probe), both with --jobs 2,
 # side by side in interleaved rounds. Target: same-rate at most 1.15x the
-# constant run. For comparison, a third variant starts the probe afresh for
-# every file, as the batch did before the probe was kept running.
-# Usage: bench/rate_probe.sh [BUILD_DIR] [FILES] [SECONDS] [ROUNDS]
+# constant run. For comparison, a third variant runs the program named by
+# BEFORE (an earlier build, whose probe read every file) with the same rate.
+# Usage: [BEFORE=OLD_PLUMARK] bench/rate_probe.sh [BUILD_DIR] [FILES] [SECONDS] [ROUNDS]
 set -eu
 
 build=${1:-build}
@@ -14,27 +14,16 @@ seconds=${3:-2}
 rounds=${4:-5}
 . "$(dirname "$0")/corpus.sh"
 
-# Answers the kept-running probe's requests with one probe started per file.
-cat >"$work/exiftool-per-file" <<'PROBE'
-#!/bin/sh
-while IFS= read -r line; do
-    case $line in
-    -execute*) exiftool "$file"; echo "{ready${line#-execute}}" ;;
-    -stay_open | True | False) ;;
-    *) file=$line ;;
-    esac
-done
-PROBE
-chmod +x "$work/exiftool-per-file"
-
 # Runs one variant into a fresh output folder and prints its wall-clock time
-# and the processor time of the program and its children, in seconds.
+# and the processor time of the program and its children, in seconds; $program
+# is the one run.
+program=$plumark
 timed() {
     out="$work/out-$1"
     shift
     rm -rf "$out"
     /usr/bin/time -f "%e %U %S" -o "$work/time" \
-        "$plumark" convert --jobs 2 --output-dir "$out" "$@" "$work/in" >/dev/null
+        "$program" convert --jobs 2 --output-dir "$out" "$@" "$work/in" >/dev/null
     awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$work/time"
 }
 
@@ -42,10 +31,11 @@ r=1
 while [ "$r" -le "$rounds" ]; do
     same=$(timed same)
     constant=$(timed constant --bitrate 128)
-    old=$(PLUMARK_EXIFTOOL="$work/exiftool-per-file" timed old)
+    old="0 0"
+    [ -z "${BEFORE:-}" ] || old=$(program=$BEFORE timed old)
     echo "$same $constant $old" >>"$work/times"
     echo "$same $constant $old" | awk -v r="$r" '{
-        printf "  round %d: same rate %.3f s (cpu %.3f s), --bitrate 128 %.3f s (cpu %.3f s), ratio %.3f; probe per file %.3f s, ratio %.3f\n",
+        printf "  round %d: same rate %.3f s (cpu %.3f s), --bitrate 128 %.3f s (cpu %.3f s), ratio %.3f; before %.3f s, ratio %.3f\n",
             r, $1, $2, $3, $4, $1 / $3, $5, $5 / $3 }'
     r=$((r + 1))
 done
@@ -62,5 +52,6 @@ awk -v rounds="$rounds" -v same="$(best 1)" -v constant="$(best 3)" \
     printf "Per-round ratios: lowest %.3f, median %.3f, highest %.3f\n", low, median, high
     printf "Processor time, least of each: same rate %.3f s, --bitrate 128 %.3f s, ratio %.3f\n",
         samecpu, constantcpu, samecpu / constantcpu
-    printf "A probe started per file instead: best %.3f s, ratio %.3f\n", old, old / constant
+    if (old > 0)
+        printf "The earlier build (BEFORE): best %.3f s, ratio %.3f\n", old, old / constant
 }'

@@ -4,6 +4,10 @@
 #include "transcode/InputFormats.h"
 #include "transcode/StreamChoice.h"
 
+extern "C" {
+#include <libavutil/intreadwrite.h>
+}
+
 #include <algorithm>
 
 namespace plumark::transcode {
@@ -11,6 +15,29 @@ namespace plumark::transcode {
 namespace {
 
 constexpr int AacFrameSize = 1024;
+
+// Samples the demuxer marks to be dropped from the end of the stream's last
+// packets (newer FFmpeg releases trim an MP4's last AAC frame to the track's
+// length this way; the decoder then drops them). Read from the packets from
+// the last one's time on, without decoding.
+int64_t trailingDiscard(AVFormatContext& context, int index, int64_t lastTimestamp)
+{
+    if (av_seek_frame(&context, index, lastTimestamp, AVSEEK_FLAG_BACKWARD) < 0)
+        return 0;
+    const Packet packet(av_packet_alloc());
+    if (!packet)
+        return 0;
+    int64_t discard = 0;
+    while (av_read_frame(&context, packet.get()) >= 0) {
+        size_t size = 0;
+        const uint8_t* skip =
+            av_packet_get_side_data(packet.get(), AV_PKT_DATA_SKIP_SAMPLES, &size);
+        if (packet->stream_index == index && skip && size >= 8)
+            discard += AV_RL32(skip + 4);
+        av_packet_unref(packet.get());
+    }
+    return discard;
+}
 
 } // namespace
 
@@ -44,7 +71,8 @@ AudioLength decodedAudioLength(const QByteArray& input)
         const AVIndexEntry* first = avformat_index_get_entry(&stream, 0);
         const AVIndexEntry* last = avformat_index_get_entry(&stream, entries - 1);
         if (first && last)
-            return {samples(last->timestamp - std::max<int64_t>(first->timestamp, 0)) + frameSize,
+            return {samples(last->timestamp - std::max<int64_t>(first->timestamp, 0)) + frameSize -
+                        trailingDiscard(*context, index, last->timestamp),
                     parameters.sample_rate};
     }
     if (stream.duration > 0)

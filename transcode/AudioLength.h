@@ -14,8 +14,9 @@ struct AudioLength
 };
 
 // AAC is decoded in whole frames past its declared end (the library keeps
-// the last frame's padding): its length is where its last frame ends. Any
-// other audio decodes to its declared length.
+// the last frame's padding): its length is where its last frame ends, less
+// what the demuxer marks to be dropped from that frame (newer releases trim
+// it to the track's length). Any other audio decodes to its declared length.
 AudioLength decodedAudioLength(const QByteArray& input);
 
 } // namespace plumark::transcode

@@ -122,15 +122,20 @@ def read_name(node):
     return node.name
 
 
+def role(node):
+    """The node's role name; the AT-SPI of Debian 13 and later calls a push
+    button "button"."""
+    name = node.getRoleName()
+    return "push button" if name == "button" else name
+
+
 def controls(node):
     """Role and spoken name of every node under node, in tree order."""
     found = []
     for child in node:
         if child is None:
             continue
-        # The AT-SPI of Debian 13 and later calls a push button "button".
-        role = "push button" if child.getRoleName() == "button" else child.getRoleName()
-        found.append((role, read_name(child)))
+        found.append((role(child), read_name(child)))
         # The list's rows, header and the rate box's pop-up are the
         # controls' own parts, named by their texts.
         if child.getRoleName() not in ("tree", "table", "combo box"):
@@ -150,7 +155,7 @@ def ask_question(window, pid, button_name, seconds=30):
     box it opens: its texts and its buttons' names. Answers it with its last
     button."""
     button = next(node for node in descendants(window)
-                  if node.getRoleName() == "push button" and node.name == button_name)
+                  if role(node) == "push button" and node.name == button_name)
     button.queryAction().doAction(0)
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
@@ -158,11 +163,11 @@ def ask_question(window, pid, button_name, seconds=30):
             if app is None or app.get_process_id() != pid:
                 continue
             for box in app:
-                if box is None or box.getRoleName() not in ("dialog", "alert"):
+                if box is None or role(box) not in ("dialog", "alert"):
                     continue
                 nodes = list(descendants(box))
-                texts = [n.name for n in nodes if n.getRoleName() == "label"]
-                buttons = [n for n in nodes if n.getRoleName() == "push button"]
+                texts = [n.name for n in nodes if role(n) == "label"]
+                buttons = [n for n in nodes if role(n) == "push button"]
                 if buttons:
                     names = [b.name for b in buttons]
                     buttons[-1].queryAction().doAction(0)
@@ -192,12 +197,12 @@ def main():
             xvfb.wait()
 
     failures = []
-    for role, name in expected:
-        if (role, name) not in found:
-            failures.append(f"no {role} named {name!r}")
-    for role, name in found:
-        if role in NAMED_ROLES and not name:
-            failures.append(f"a {role} has no name")
+    for kind, name in expected:
+        if (kind, name) not in found:
+            failures.append(f"no {kind} named {name!r}")
+    for kind, name in found:
+        if kind in NAMED_ROLES and not name:
+            failures.append(f"a {kind} has no name")
     if not any(text.startswith(question) for text in texts):
         failures.append(f"the question box reads {texts}, not {question!r}...")
     if buttons != answers:

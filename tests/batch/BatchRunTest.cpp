@@ -347,13 +347,13 @@ TEST(BatchRun, RatesFollowTheInputOrAreSnappedAndSaidSo)
     }
 }
 
-// A probe that fails on every file: each is converted at the fallback rate
-// and named with the reason.
+// A probe that fails on every file: each input only it can read is
+// converted at the fallback rate and named with the reason.
 TEST(BatchRun, FilesWhoseRateProbeFailedAreNamed)
 {
     QTemporaryDir dir;
-    const QString input = dir.filePath(QStringLiteral("song.m4a"));
-    test::makeM4a(input, 1.0, 160);
+    const QString input = dir.filePath(QStringLiteral("song.wav"));
+    test::makeWave(input);
     const QString probe =
         test::writeScript(dir.filePath(QStringLiteral("exiftool")), QStringLiteral("exit 3"));
     const test::BatchResult result =
@@ -374,7 +374,7 @@ TEST(BatchRun, FilesWhoseRateProbeFailedAreNamed)
 TEST(BatchRun, KilledBatchLeavesNoProbe)
 {
     QTemporaryDir dir;
-    test::makeM4a(dir.filePath(QStringLiteral("in/a.m4a")));
+    test::makeWave(dir.filePath(QStringLiteral("in/a.wav")));
     const QString pidFile = dir.filePath(QStringLiteral("probe.pid"));
     const QString started = dir.filePath(QStringLiteral("converting"));
     const QString probe =
@@ -384,7 +384,7 @@ TEST(BatchRun, KilledBatchLeavesNoProbe)
                                            QStringLiteral("touch '%1'\nexec sleep 2").arg(started));
     test::runConvert(
         {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
-         QStringLiteral("1"), dir.filePath("in")},
+         QStringLiteral("1"), QStringLiteral("--ext"), QStringLiteral("wav"), dir.filePath("in")},
         {QStringLiteral("PLUMARK_EXIFTOOL=") + probe, QStringLiteral("PLUMARK_FFMPEG=") + slow},
         [&](QProcess& process) {
             for (int i = 0; i < 200 && !QFileInfo::exists(started); ++i)

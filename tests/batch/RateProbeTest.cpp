@@ -2,8 +2,12 @@
 #include "engine/Paths.h"
 #include "support/Media.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 namespace plumark {
@@ -44,7 +48,9 @@ TEST(RateProbe, OneProbeReadsEveryInput)
                  {dir.filePath(QStringLiteral("notes.m4a")), 0},
                  {broken, 64},
                  {dir.filePath(QStringLiteral("missing.m4a")), 0}};
-    RateProbe rates(probe, QStringLiteral("96k"));
+    const QString links = dir.filePath(QStringLiteral("links"));
+    QDir().mkpath(links);
+    RateProbe rates(probe, QStringLiteral("96k"), links);
     for (const auto& c : cases) {
         const RateProbe::Result found = rates.rateFor(c.input);
         EXPECT_TRUE(found.note.isEmpty()) << found.note.toStdString();
@@ -55,8 +61,10 @@ TEST(RateProbe, OneProbeReadsEveryInput)
             EXPECT_NEAR(found.token.chopped(1).toDouble(), c.kbps, c.kbps * 0.2);
         }
     }
-    // The name with a line break needs a probe of its own.
-    EXPECT_EQ(startsIn(log), 2);
+    // The name with a line break reaches the same probe through a link,
+    // removed once read.
+    EXPECT_EQ(startsIn(log), 1);
+    EXPECT_TRUE(QDir(links).isEmpty());
 }
 
 // A probe that hangs or ends on a file is replaced; that file gets the
@@ -83,12 +91,13 @@ TEST(RateProbe, HangingOrEndingProbeIsStartedAgain)
     const QString good = dir.filePath(QStringLiteral("good.m4a"));
     test::makeM4a(good, 1.0, 64);
 
-    RateProbe rates(probe, QStringLiteral("96k"), 1000);
+    // Long enough for the real probe on a loaded machine.
+    RateProbe rates(probe, QStringLiteral("96k"), dir.path(), 5000);
     const struct
     {
         const char* name;
         const char* note; // empty for the input's own rate
-    } cases[] = {{"hang.m4a", "no answer within 1 s"},
+    } cases[] = {{"hang.m4a", "no answer within 5 s"},
                  {"good.m4a", ""},
                  {"die.m4a", "ended while reading this file (exit code 3)"},
                  {"good.m4a", ""}};
@@ -99,6 +108,40 @@ TEST(RateProbe, HangingOrEndingProbeIsStartedAgain)
         EXPECT_EQ(found.token == QStringLiteral("96k"), *c.note != 0) << c.name;
     }
     EXPECT_EQ(startsIn(log), 3);
+}
+
+// Asking never waits: while a probe hangs the answer is simply not there
+// yet, and dropping the request ends the probe. Without a probe the file
+// fails with the reason given.
+TEST(RateProbe, AskingDoesNotWaitAndCanBeDropped)
+{
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath(QStringLiteral("pid"));
+    const QString probe =
+        test::writeScript(dir.filePath(QStringLiteral("exiftool")),
+                          QStringLiteral("echo $$ > '%1'\nexec sleep 60").arg(pidFile));
+    RateProbe rates(probe, QStringLiteral("96k"), dir.path());
+    QElapsedTimer clock;
+    clock.start();
+    rates.ask(dir.filePath(QStringLiteral("a.wav")));
+    for (int i = 0; i < 20; ++i)
+        EXPECT_FALSE(rates.poll().has_value());
+    EXPECT_LT(clock.elapsed(), 2000);
+    for (int i = 0; i < 100 && !QFile::exists(pidFile); ++i)
+        QThread::msleep(20);
+    QFile file(pidFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const pid_t pid = pid_t(file.readAll().trimmed().toInt());
+    rates.cancel();
+    EXPECT_FALSE(rates.poll().has_value());
+    // Ended (and reaped by its parent's QProcess).
+    EXPECT_NE(::kill(pid, 0), 0);
+
+    RateProbe none({}, QStringLiteral("96k"), dir.path(), 1000, QStringLiteral("no probe here"));
+    none.ask(dir.filePath(QStringLiteral("a.wav")));
+    const std::optional<RateProbe::Result> found = none.poll();
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->failure, QStringLiteral("no probe here"));
 }
 
 } // namespace

@@ -258,6 +258,8 @@ const Row rows[] = {
      }},
     {"MissingConverter",
      [](Scene& s) {
+         // The batch's own engine needs no ffmpeg program: ask for it.
+         s.converterProgram = true;
          s.onlyTools({QStringLiteral("exiftool")});
          s.errorReport = QStringLiteral("ffmpeg");
          s.nameEveryRow(s.batch ? QStringLiteral("ffmpeg")
@@ -266,11 +268,9 @@ const Row rows[] = {
     {"MissingProbe",
      [](Scene& s) {
          // The window's run reports it and converts at the constant rate;
-         // the batch refuses to start without it.
+         // the batch reads each M4A's own rate from its boxes.
          s.onlyTools({QStringLiteral("ffmpeg")});
          s.errorReport = QStringLiteral("exiftool");
-         if (s.batch)
-             s.nameEveryRow(QStringLiteral("exiftool"));
      }},
     {"TempFolderMissing",
      [](Scene& s) {

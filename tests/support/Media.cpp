@@ -53,6 +53,16 @@ void makeM4a(const QString& path, double seconds, int kbps, int channels)
                                    path});
 }
 
+void makeWave(const QString& path, double seconds)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    run(QStringLiteral("ffmpeg"),
+        {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+         QStringLiteral("-y"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+         QStringLiteral("anoisesrc=d=%1:c=white:r=48000:a=0.5:seed=7").arg(seconds),
+         QStringLiteral("-fflags"), QStringLiteral("+bitexact"), path});
+}
+
 MediaInfo probeMedia(const QString& path)
 {
     MediaInfo info;

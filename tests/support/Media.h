@@ -9,6 +9,10 @@ namespace plumark::test {
 // at 48 kHz keeps the average rate the probe reports at the rate asked.
 void makeM4a(const QString& path, double seconds = 1.0, int kbps = 128, int channels = 1);
 
+// Makes a small WAV file (16-bit PCM, mono, 48 kHz) with the real ffmpeg:
+// an input whose own rate only the probe reads.
+void makeWave(const QString& path, double seconds = 1.0);
+
 // What ffprobe reads from a file.
 struct MediaInfo
 {

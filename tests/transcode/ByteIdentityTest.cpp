@@ -185,7 +185,9 @@ TEST_P(ByteIdentity, SameBytesAsTheFfmpegProgram)
         return;
 
     const QString sameRate =
-        RateProbe(LoadResource(ProbeResource), QStringLiteral("192k")).rateFor(input).token;
+        RateProbe(LoadResource(ProbeResource), QStringLiteral("192k"), folder.path())
+            .rateFor(input)
+            .token;
     QStringList rates{QStringLiteral("192k")};
     // Raw AAC has no rate of its own to read: the same-rate mode falls back to 192k.
     if (sameRate != rates.first())
