@@ -39,6 +39,8 @@ TEST(BatchOptions, ReadsEveryOption)
                                                     QStringLiteral("--dry-run"),
                                                     QStringLiteral("--engine"),
                                                     QStringLiteral("ffmpeg"),
+                                                    QStringLiteral("--container"),
+                                                    QStringLiteral("mp4"),
                                                     QStringLiteral("in"),
                                                     QStringLiteral("--files-from"),
                                                     QStringLiteral("-"),
@@ -57,6 +59,7 @@ TEST(BatchOptions, ReadsEveryOption)
     EXPECT_TRUE(o.keepTree && o.skipExisting && o.dryRun && o.nullSeparated);
     EXPECT_EQ(o.filesFrom, QStringLiteral("-"));
     EXPECT_EQ(o.engine, BatchOptions::Engine::Ffmpeg);
+    EXPECT_EQ(o.container, transcode::Container::Mp4);
     EXPECT_EQ(o.paths, QStringList({QStringLiteral("in"), QStringLiteral("--odd.m4a"),
                                     QStringLiteral("-")}));
 
@@ -98,6 +101,11 @@ TEST(BatchOptions, UsageErrorsNameTheArgument)
         {{QStringLiteral("--frobnicate"), QStringLiteral("in")}, "'frobnicate'"},
         {{QStringLiteral("--engine"), QStringLiteral("fast"), QStringLiteral("in")},
          "'fast' for --engine"},
+        {{QStringLiteral("--container"), QStringLiteral("m4a"), QStringLiteral("in")},
+         "'m4a' for --container"},
+        {{QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--container"),
+          QStringLiteral("mka"), QStringLiteral("in")},
+         "--engine ffmpeg cannot attach the cover art to a Matroska result"},
         {{QStringLiteral("in"), QStringLiteral("--jobs")}, "'--jobs'"},
         {{QStringLiteral("--dry-run=yes"), QStringLiteral("in")}, "'--dry-run'"},
         {{QStringLiteral("--output-dir"), file + QStringLiteral("/out"), QStringLiteral("in")},
@@ -121,9 +129,9 @@ TEST(BatchOptions, HelpAndVersion)
     const test::BatchResult help = test::runConvert({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: plumark convert")));
-    for (const char* option :
-         {"--ext", "--bitrate", "--fallback", "--output-dir", "--keep-tree", "--files-from",
-          "-0, --null", "-j, --jobs", "--skip-existing", "--dry-run", "-h, --help", "--version"})
+    for (const char* option : {"--ext", "--bitrate", "--fallback", "--output-dir", "--keep-tree",
+                               "--files-from", "-0, --null", "-j, --jobs", "--skip-existing",
+                               "--container", "--dry-run", "-h, --help", "--version"})
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
     const test::BatchResult version = test::runConvert({QStringLiteral("--version")});
     EXPECT_EQ(version.exitCode, 0);
