@@ -22,7 +22,7 @@ packages=(
     libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
 )
 test_packages=(googletest libgtest-dev clang-format desktop-file-utils appstream lintian
-    clang libclang-rt-dev parallel
+    clang libclang-rt-dev parallel strace
     xvfb dbus at-spi2-core python3-pyatspi)
 
 sudo=()
