@@ -56,7 +56,7 @@ struct Options
                             QStringLiteral("N")};
     QCommandLineOption skipExisting{
         QStringLiteral("skip-existing"),
-        QStringLiteral("Skip a file whose result already exists as a readable AC3.")};
+        QStringLiteral("Skip a file whose result already exists whole.")};
     QCommandLineOption engine{
         QStringLiteral("engine"),
         QStringLiteral("builtin: convert in worker processes with FFmpeg's libraries "
