@@ -1,6 +1,5 @@
 #include "shell/widgets/ProgressBar1.h"
 
-#include <QStyle>
 #include <QStyleOptionProgressBar>
 #include <cmath>
 
@@ -8,7 +7,7 @@ namespace plumark {
 
 namespace {
 
-// Room kept free at the bar's ends, in pixels, beside the painted text.
+// Room kept free at the bar's ends together, in pixels, beside the painted text.
 constexpr int Margin = 8;
 
 } // namespace
@@ -44,8 +43,10 @@ QString ProgressBar1::text() const
 void ProgressBar1::initStyleOption(QStyleOptionProgressBar* option) const
 {
     QProgressBar::initStyleOption(option);
-    const int room = style()->subElementRect(QStyle::SE_ProgressBarLabel, option, this).width();
-    option->text = option->fontMetrics.elidedText(option->text, Qt::ElideMiddle, room - Margin);
+    // The text is centred over the whole bar. (The style's label rectangle
+    // is no measure: under a style sheet it is the text's own width.)
+    option->text = option->fontMetrics.elidedText(option->text, Qt::ElideMiddle,
+                                                  option->rect.width() - Margin);
 }
 
 void ProgressBar1::setText(const QString& text)

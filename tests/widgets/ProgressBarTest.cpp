@@ -1,5 +1,7 @@
+#include "engine/QStringPrinter.h"
 #include "shell/widgets/ProgressBar1.h"
 
+#include <QFile>
 #include <QStyleOptionProgressBar>
 #include <gtest/gtest.h>
 
@@ -38,25 +40,36 @@ public:
 } // namespace
 
 // A text too long for the bar is painted shortened in its middle, both ends in
-// view; the bar's own text stays whole, and a short text is painted whole.
+// view; the bar's own text stays whole, and a short text is painted whole:
+// with the toolkit's style and with the window's skin.
 TEST(ProgressBar1, PaintsALongTextShortenedInItsMiddle)
 {
-    PaintedBar bar;
-    bar.resize(520, 27);
-    const QString start = QStringLiteral("Processing: ");
-    const QString end = QStringLiteral(", Please wait.. 12");
-    const QString longText = start + QStringLiteral("A very long name ").repeated(12) +
-                             QStringLiteral("in the middle.m4a") + end;
-    const QString shortText = start + QStringLiteral("song.m4a") + end;
+    QFile skinFile(QStringLiteral(PLUMARK_SOURCE_DIR "/assets/program/x/o.cjs"));
+    ASSERT_TRUE(skinFile.open(QIODevice::ReadOnly));
+    const QString skin = QString::fromUtf8(skinFile.readAll());
+    for (const QString& sheet : {QString(), skin}) {
+        SCOPED_TRACE(sheet.isEmpty() ? "the toolkit's style" : "the window's skin");
+        PaintedBar bar;
+        bar.setObjectName(QStringLiteral("ProgressBar1"));
+        bar.setStyleSheet(sheet);
+        bar.resize(520, 27);
+        const QString start = QStringLiteral("Processing: ");
+        const QString end = QStringLiteral(", Please wait.. 12");
+        const QString longText = start + QStringLiteral("A very long name ").repeated(12) +
+                                 QStringLiteral("in the middle.m4a") + end;
+        const QString shortText = start + QStringLiteral("song.m4a") + end;
 
-    bar.setText(longText);
-    const QString painted = bar.paintedText();
-    EXPECT_EQ(bar.text(), longText);
-    EXPECT_TRUE(painted.startsWith(start)) << painted.toStdString();
-    EXPECT_TRUE(painted.endsWith(end)) << painted.toStdString();
-    EXPECT_TRUE(painted.contains(QChar(0x2026))) << painted.toStdString();
-    EXPECT_LT(bar.fontMetrics().horizontalAdvance(painted), bar.width());
+        bar.setText(longText);
+        const QString painted = bar.paintedText();
+        EXPECT_EQ(bar.text(), longText);
+        EXPECT_TRUE(painted.startsWith(start)) << painted.toStdString();
+        EXPECT_TRUE(painted.endsWith(end)) << painted.toStdString();
+        EXPECT_TRUE(painted.contains(QChar(0x2026))) << painted.toStdString();
+        EXPECT_LT(bar.fontMetrics().horizontalAdvance(painted), bar.width());
 
-    bar.setText(shortText);
-    EXPECT_EQ(bar.paintedText(), shortText);
+        for (const QString& text : {shortText, QStringLiteral("Progress Bar")}) {
+            bar.setText(text);
+            EXPECT_EQ(bar.paintedText(), text);
+        }
+    }
 }
