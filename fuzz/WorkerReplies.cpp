@@ -45,8 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             "the same replies however the bytes are cut");
     for (const WorkerReply& reply : whole.replies)
         require(reply.kind == WorkerReply::Kind::Progress ||
+                    reply.kind == WorkerReply::Kind::Partial ||
                     reply.kind == WorkerReply::Kind::Result,
-                "a reply is progress or a result");
+                "a reply is progress, a partial's name or a result");
 
     // A reply written by the protocol reads back as itself.
     WorkerReply result;
