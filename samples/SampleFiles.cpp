@@ -7,6 +7,7 @@
 #include "shell/Settings.h"
 
 #include <QCoreApplication>
+#include <QStringDecoder>
 
 namespace plumark {
 
@@ -53,7 +54,9 @@ QString UnscrambleText(const QString& text, const QString& key, const std::funct
         const int v = a - b;
         return v < 1 ? v + 255 : v;
     });
-    return QString::fromUtf8(out);
+    // A leading byte order mark is kept: it was part of the scrambled text.
+    QStringDecoder toText(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return toText(out);
 }
 
 QString sampleFolder(const QString& programFolder)

@@ -30,12 +30,11 @@ QString everyByte()
 
 TEST(Scrambling, TextsSurviveARoundTrip)
 {
-    const QString texts[] = {"",
-                             "a",
-                             everyByte(),
+    const QString texts[] = {"", "a", everyByte(),
                              "/home/ユーザー/Музыка/Ωμέγα song.m4a|/tmp/b.m4a",
                              QString::fromUtf8("\xf0\x9f\x8e\xb5 notes"),
-                             "|||"};
+                             // A byte order mark is text like any other.
+                             QStringLiteral("\uFEFF\uFEFFa"), "|||"};
     for (const QString& text : texts) {
         const QString scrambled = ScrambleText(text, Key);
         EXPECT_EQ(UnscrambleText(scrambled, Key), text);
