@@ -1,6 +1,7 @@
 #include "batch/ConverterRun.h"
 
 #include "batch/ContainerCommand.h"
+#include "batch/ExistingResult.h"
 
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
@@ -35,7 +36,7 @@ std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const 
     const CommandLine command =
         converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
                          converterOptionsFor(transcode::containerOfResult(partial)));
-    std::unique_ptr<ConverterRun> run(new ConverterRun(nativePath(job.output), partial));
+    std::unique_ptr<ConverterRun> run(new ConverterRun(job.input, nativePath(job.output), partial));
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
     if (!error) {
@@ -111,9 +112,13 @@ QString ConverterRun::failure()
 
 std::pair<double, double> ConverterRun::earlyEnd()
 {
-    // The converter's last report says how far it got in the input.
+    // The converter's last report says how far it got in the input. With a
+    // cover copied beside the audio, newer ffmpeg programs report the
+    // cover's time there: a result that holds all of the input's audio did
+    // not end early.
     if (m_progress.duration() > 0 &&
-        m_progress.position() < m_progress.duration() - EarlyEndSlackSeconds)
+        m_progress.position() < m_progress.duration() - EarlyEndSlackSeconds &&
+        !isWholeResultOf(m_input, pathFromNative(m_output)))
         return {m_progress.position(), m_progress.duration()};
     return {-1, -1};
 }
