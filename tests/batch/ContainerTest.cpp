@@ -108,28 +108,29 @@ Probed probe(const QString& path)
     return probed;
 }
 
-// The AC3 stream a result holds, as the ffmpeg program takes it out.
-QByteArray innerAc3(const QString& result, const QString& folder)
+// One stream of a result (stream "0:a" or "0:v"), as the ffmpeg program
+// takes it out in the given format.
+QByteArray innerStream(const QString& result, const QString& folder, const QString& stream,
+                       const QString& format)
 {
-    const QString extracted = folder + QStringLiteral("/inner.ac3");
+    const QString extracted = folder + QStringLiteral("/inner.") + format;
     run(QStringLiteral("ffmpeg"),
         {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
-         QStringLiteral("-y"), QStringLiteral("-i"), result, QStringLiteral("-map"),
-         QStringLiteral("0:a"), QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
-         QStringLiteral("ac3"), extracted});
+         QStringLiteral("-y"), QStringLiteral("-i"), result, QStringLiteral("-map"), stream,
+         QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"), format, extracted});
     return fileBytes(extracted);
 }
 
-// The cover a result holds, as the ffmpeg program takes it out.
+// The AC3 stream a result holds.
+QByteArray innerAc3(const QString& result, const QString& folder)
+{
+    return innerStream(result, folder, QStringLiteral("0:a"), QStringLiteral("ac3"));
+}
+
+// The cover a result holds.
 QByteArray innerCover(const QString& result, const QString& folder)
 {
-    const QString extracted = folder + QStringLiteral("/cover.out");
-    run(QStringLiteral("ffmpeg"),
-        {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"),
-         QStringLiteral("-y"), QStringLiteral("-i"), result, QStringLiteral("-map"),
-         QStringLiteral("0:v"), QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
-         QStringLiteral("data"), extracted});
-    return fileBytes(extracted);
+    return innerStream(result, folder, QStringLiteral("0:v"), QStringLiteral("data"));
 }
 
 struct ContainerCase
