@@ -269,7 +269,7 @@ private:
         // never opened again, so nothing put there in its place is followed.
         const QByteArray target = "pipe:" + QByteArray::number(m_result.fd());
         AVFormatContext* output = nullptr;
-        check(avformat_alloc_output_context2(&output, nullptr, muxerName(m_job.container),
+        check(avformat_alloc_output_context2(&output, nullptr, formatName(m_job.container),
                                              target.constData()));
         m_output.reset(output);
         AVStream* stream = avformat_new_stream(m_output.get(), nullptr);

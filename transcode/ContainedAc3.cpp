@@ -10,8 +10,7 @@ bool readContainedAc3(const QByteArray& path,
     const Container container = containerOfResult(path);
     if (container == Container::Ac3)
         return false;
-    const AVInputFormat* format =
-        av_find_input_format(container == Container::Matroska ? "matroska" : "mp4");
+    const AVInputFormat* format = av_find_input_format(formatName(container));
     if (!format)
         return false;
     AVDictionary* options = nullptr;

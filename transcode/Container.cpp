@@ -26,6 +26,19 @@ bool containerFromExtension(const QString& extension, Container* container)
     return false;
 }
 
+const char* formatName(Container container)
+{
+    switch (container) {
+    case Container::Matroska:
+        return "matroska";
+    case Container::Mp4:
+        return "mp4";
+    case Container::Ac3:
+        break;
+    }
+    return "ac3";
+}
+
 Container containerOfResult(const QByteArray& path)
 {
     const qsizetype dot = path.lastIndexOf('.');

@@ -88,19 +88,6 @@ int addAttachedPicture(AVFormatContext& output, const AVStream& cover)
 
 } // namespace
 
-const char* muxerName(Container container)
-{
-    switch (container) {
-    case Container::Matroska:
-        return "matroska";
-    case Container::Mp4:
-        return "mp4";
-    case Container::Ac3:
-        break;
-    }
-    return "ac3";
-}
-
 int ResultContainer::prepare(AVFormatContext& output, const AVFormatContext& input,
                              const AVStream& audio, Container container)
 {

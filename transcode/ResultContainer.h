@@ -8,9 +8,6 @@ extern "C" {
 
 namespace plumark::transcode {
 
-// The muxer that writes a container: "ac3", "matroska" or "mp4".
-const char* muxerName(Container container);
-
 // What a Matroska or MP4 result carries beside its AC3 stream, which is the
 // output's first stream: the input's tags, the audio stream's own tags and
 // the input's cover (the first attached picture in JPEG, PNG or BMP).
