@@ -1,11 +1,11 @@
 #include "batch/Batch.h"
 
+#include "base/Failure.h"
 #include "batch/BatchOptions.h"
 #include "batch/BoxRate.h"
-#include "batch/ConsoleWindow.h"
+#include "batch/ConsoleReporter.h"
 #include "batch/ContainerCommand.h"
-#include "batch/ConverterRun.h"
-#include "batch/EngineRun.h"
+#include "batch/FfmpegRun.h"
 #include "batch/FileListInput.h"
 #include "batch/JobPlan.h"
 #include "batch/MakeFolder.h"
@@ -14,13 +14,13 @@
 #include "batch/Scheduler.h"
 #include "batch/StopSignal.h"
 #include "batch/Summary.h"
+#include "batch/WorkerRun.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
 #include "engine/Tools.h"
 #include "engine/ToolsOwner.h"
-#include "shell/Failure.h"
-#include "transcode/EngineWorker.h"
+#include "transcode/ConverterWorker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -181,12 +181,12 @@ int convert(const BatchOptions& options)
     std::signal(SIGPIPE, SIG_IGN);
     QElapsedTimer clock;
     clock.start();
-    ConsoleWindow window;
+    ConsoleReporter console;
     transcode::quietLibraryLog();
 
     // Until the scan is over nothing needs cleaning up: a stop ends the
     // program at once. From here on it is noticed and handled.
-    QList<BatchJob> jobs = planJobs(options, window);
+    QList<BatchJob> jobs = planJobs(options, console);
     StopSignal stop;
     if (jobs.isEmpty()) {
         printTo(stderr, QStringLiteral("plumark convert: no file found to convert.\n"));
@@ -199,7 +199,8 @@ int convert(const BatchOptions& options)
     // Tools folders of batches or windows that were killed outright go first.
     RemoveEndedToolsFolders();
     const bool sameRate = options.rateToken.isEmpty();
-    const bool ownConverter = options.engine == BatchOptions::Engine::Ffmpeg || options.dryRun;
+    const bool ownConverter =
+        options.converter == BatchOptions::Converter::Ffmpeg || options.dryRun;
     std::unique_ptr<ToolsFolder> tools;
     QString probeMissing;
     try {
@@ -249,15 +250,15 @@ int convert(const BatchOptions& options)
     Scheduler::Setup setup;
     setup.jobs = options.jobs;
     std::unique_ptr<WorkerPool> workers;
-    if (options.engine == BatchOptions::Engine::Builtin) {
-        workers = std::make_unique<WorkerPool>(transcode::runEngineWorker, options.jobs);
+    if (options.converter == BatchOptions::Converter::Builtin) {
+        workers = std::make_unique<WorkerPool>(transcode::runConverterWorker, options.jobs);
         setup.startRun = [&](const BatchJob& job, QString* failure) {
-            return EngineRun::start(*workers, job, failure);
+            return WorkerRun::start(*workers, job, failure);
         };
     } else {
         setup.startRun = [converter = tools->converterPath()](const BatchJob& job,
                                                               QString* failure) {
-            return ConverterRun::start(converter, job, failure);
+            return FfmpegRun::start(converter, job, failure);
         };
     }
     if (sameRate) {

@@ -160,9 +160,9 @@ ParsedOptions parseBatchOptions(const QStringList& arguments, int defaultJobs)
     if (parser.isSet(known.engine)) {
         const QString name = last(known.engine);
         if (name == QLatin1String("builtin"))
-            options.engine = BatchOptions::Engine::Builtin;
+            options.converter = BatchOptions::Converter::Builtin;
         else if (name == QLatin1String("ffmpeg"))
-            options.engine = BatchOptions::Engine::Ffmpeg;
+            options.converter = BatchOptions::Converter::Ffmpeg;
         else
             parsed.error = invalidValue(name, QStringLiteral("engine"));
     }
@@ -172,7 +172,8 @@ ParsedOptions parseBatchOptions(const QStringList& arguments, int defaultJobs)
     if (!parsed.error.isEmpty())
         return parsed;
 
-    if (options.engine == BatchOptions::Engine::Ffmpeg && !converterWritesWhole(options.container))
+    if (options.converter == BatchOptions::Converter::Ffmpeg &&
+        !converterWritesWhole(options.container))
         parsed.error = QStringLiteral("--engine ffmpeg cannot attach the cover art to a Matroska "
                                       "result (the ffmpeg program attaches files only); use "
                                       "--engine builtin or --container mp4");

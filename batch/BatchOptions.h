@@ -10,9 +10,9 @@ namespace plumark {
 // What "plumark convert" was asked to do.
 struct BatchOptions
 {
-    // What converts: the in-process engine in worker processes, or one run
-    // of the ffmpeg program per file.
-    enum class Engine { Builtin, Ffmpeg };
+    // What converts, as --engine names it: FFmpeg's libraries in worker
+    // processes, or one run of the ffmpeg program per file.
+    enum class Converter { Builtin, Ffmpeg };
 
     QStringList paths;
     QString filesFrom;          // a file naming inputs, "-" for standard input; empty when none
@@ -23,7 +23,7 @@ struct BatchOptions
     QString fallbackToken = QStringLiteral("128k"); // when an input's rate is unknown
     QString outputFolder;                           // empty: beside each source
     int jobs = 1;
-    Engine engine = Engine::Builtin;
+    Converter converter = Converter::Builtin;
     transcode::Container container = transcode::Container::Ac3;
     bool keepTree = false;
     bool skipExisting = false;

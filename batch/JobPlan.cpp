@@ -51,7 +51,7 @@ QString absolutePath(const QString& path)
 
 } // namespace
 
-QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
+QList<BatchJob> planJobs(const BatchOptions& options, Reporter& reporter)
 {
     QList<BatchJob> jobs;
     const QString pattern = QStringLiteral("*.") + options.extension;
@@ -65,7 +65,7 @@ QList<BatchJob> planJobs(const BatchOptions& options, Window& window)
             continue;
         }
         FileList found;
-        AddFolderTree(found, window, path, pattern, UndecodableNames::Keep);
+        AddFolderTree(found, reporter, path, pattern, UndecodableNames::Keep);
         for (const QString& file : found.texts()) {
             const QString subFolder = subFolderOf(file, path);
             if (options.keepTree && !outputFolder.isEmpty() && !subFolder.isEmpty()) {

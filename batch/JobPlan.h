@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Reporter.h"
 #include "batch/BatchJob.h"
 #include "batch/BatchOptions.h"
-#include "shell/Window.h"
 
 #include <QList>
 
@@ -14,6 +14,6 @@ namespace plumark {
 // input's result is marked as not converted, with the reason. With
 // --skip-existing, an input whose result is already a readable AC3 is marked
 // as skipped.
-QList<BatchJob> planJobs(const BatchOptions& options, Window& window);
+QList<BatchJob> planJobs(const BatchOptions& options, Reporter& reporter);
 
 } // namespace plumark

@@ -161,7 +161,7 @@ void WorkerPool::Worker::read()
             }
             if (reply->kind == transcode::WorkerReply::Kind::Partial) {
                 // Only a partial name of this job's result is ever removed.
-                if (transcode::isPartialPathOf(reply->partial, m_output))
+                if (isPartialPathOf(reply->partial, m_output))
                     m_partial = reply->partial;
                 continue;
             }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/ChildProcess.h"
-#include "transcode/Ac3Engine.h"
+#include "transcode/Ac3Converter.h"
 #include "transcode/WorkerProtocol.h"
 
 #include <chrono>
@@ -21,7 +21,7 @@ class WorkerPool
 public:
     class Worker;
 
-    // body: what a worker runs (transcode::runEngineWorker), ending with its
+    // body: what a worker runs (transcode::runConverterWorker), ending with its
     // exit status.
     using Body = int (*)();
     WorkerPool(Body body, int size);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Window.h"
+#include "base/Window.h"
 
 #include <cmath>
 #include <functional>

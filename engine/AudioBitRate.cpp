@@ -1,7 +1,7 @@
+#include "base/ErrorReport.h"
 #include "engine/BitRate.h"
 #include "engine/CommandOutput.h"
 #include "engine/Tools.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 
 namespace plumark {

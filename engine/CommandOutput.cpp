@@ -1,7 +1,7 @@
 #include "engine/CommandOutput.h"
 
+#include "base/Failure.h"
 #include "engine/ChildProcess.h"
-#include "shell/Failure.h"
 
 #include <QCoreApplication>
 #include <QStringDecoder>

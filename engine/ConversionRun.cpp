@@ -1,3 +1,5 @@
+#include "base/ErrorReport.h"
+#include "base/ResultFile.h"
 #include "engine/BitRate.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
@@ -5,9 +7,7 @@
 #include "engine/Paths.h"
 #include "engine/RunAndWait.h"
 #include "engine/Tools.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
-#include "transcode/ResultFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -193,7 +193,7 @@ void MainForm::PushButton2_Click()
                 m_notConverted.append({inputPath, reason});
             } else {
                 // A result counts once it is on the disk, not only in the cache.
-                transcode::syncWrittenFile(nativePath(outputPath));
+                syncWrittenFile(nativePath(outputPath));
                 ++converted;
             }
         });

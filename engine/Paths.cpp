@@ -1,6 +1,6 @@
 #include "engine/Paths.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Window.h"
 #include "engine/CommandLine.h"
-#include "shell/Window.h"
 
 #include <functional>
 #include <optional>

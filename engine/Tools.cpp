@@ -1,8 +1,8 @@
 #include "engine/Tools.h"
 
+#include "base/Failure.h"
 #include "engine/Paths.h"
 #include "engine/ToolsOwner.h"
-#include "shell/Failure.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "filelist/AddFolder.h"
 
+#include "base/ErrorReport.h"
 #include "engine/Paths.h"
 #include "filelist/FolderListing.h"
-#include "shell/ErrorReport.h"
 
 #include <QSet>
 #include <QUtf8StringView>
@@ -40,7 +40,7 @@ bool acceptableName(const SubFolder& sub, UndecodableNames names)
 class Collector
 {
 public:
-    Collector(Window& window, UndecodableNames names) : m_window(window), m_names(names) {}
+    Collector(Reporter& reporter, UndecodableNames names) : m_reporter(reporter), m_names(names) {}
 
     // Remembers the folders a scan starts from, so that no link leads back
     // into them.
@@ -55,7 +55,7 @@ public:
 
     void collect(QStringList& folders, bool recurse)
     {
-        Guard guard(m_window, identity::GetSubDirectories2016);
+        Guard guard(m_reporter, identity::GetSubDirectories2016);
         QStringList found;
         for (qsizetype i = 0; i < folders.size(); ++i) {
             const QString d = folders[i];
@@ -63,7 +63,7 @@ public:
                 continue;
             if (!guard.test(2, [&] { return nativePath(d).size() < PATH_MAX; }))
                 continue;
-            guard.step(3, [&] { m_window.yield(); });
+            guard.step(3, [&] { m_reporter.yield(); });
             // The folder test refuses only folders that are exactly hidden,
             // system and directory (with or without the link flag). No folder
             // here has the system attribute, so every folder passes it.
@@ -85,7 +85,7 @@ public:
         for (const QString& f : std::as_const(found)) {
             if (!guard.test(7, [&] { return FolderExists(f); }))
                 continue;
-            guard.step(8, [&] { m_window.yield(); });
+            guard.step(8, [&] { m_reporter.yield(); });
             guard.step(9, [&] { folders.append(f); });
         }
     }
@@ -98,7 +98,7 @@ private:
         QList<SubFolder> subs;
         const int error = listSubFolders(d, subs);
         for (const SubFolder& sub : std::as_const(subs)) {
-            m_window.yield();
+            m_reporter.yield();
             if (!acceptableName(sub, m_names))
                 continue;
             const FolderId id{sub.device, sub.inode};
@@ -110,7 +110,7 @@ private:
         return error;
     }
 
-    Window& m_window;
+    Reporter& m_reporter;
     UndecodableNames m_names;
     QSet<FolderId> m_seen;
 };
@@ -122,18 +122,18 @@ QString BrowseForFolder(Window& window, const QString& title, const QString& ini
     return window.browseForFolder(title, initialFolder);
 }
 
-void GetSubDirectories2016(QStringList& folders, bool recurse, Window& window)
+void GetSubDirectories2016(QStringList& folders, bool recurse, Reporter& reporter)
 {
-    Collector collector(window, UndecodableNames::Skip);
+    Collector collector(reporter, UndecodableNames::Skip);
     collector.markStart(folders);
     collector.collect(folders, recurse);
 }
 
-void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern,
-                   UndecodableNames names)
+void AddFolderTree(FileList& list, Reporter& reporter, const QString& folder,
+                   const QString& pattern, UndecodableNames names)
 {
     QStringList folders{folder + QLatin1Char('/')};
-    Collector collector(window, names);
+    Collector collector(reporter, names);
     collector.markStart(folders);
     collector.collect(folders, true);
     for (QString entry : std::as_const(folders)) {

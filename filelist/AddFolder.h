@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Window.h"
 #include "filelist/FileList.h"
 #include "filelist/FolderListing.h"
-#include "shell/Window.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,12 +17,12 @@ QString BrowseForFolder(Window& window, const QString& title, const QString& ini
 // CollapseBackslashes. pattern is a wildcard such as "*.m4a" or "*.*".
 // names says whether files and folders whose names are no valid text are
 // taken (the batch) or left out (the window).
-void AddFolderTree(FileList& list, Window& window, const QString& folder, const QString& pattern,
-                   UndecodableNames names = UndecodableNames::Skip);
+void AddFolderTree(FileList& list, Reporter& reporter, const QString& folder,
+                   const QString& pattern, UndecodableNames names = UndecodableNames::Skip);
 
 // Extends folders (paths ending in a separator) in place with every acceptable
 // descendant, breadth first. Guarded: failures are reported through window.
-void GetSubDirectories2016(QStringList& folders, bool recurse, Window& window);
+void GetSubDirectories2016(QStringList& folders, bool recurse, Reporter& reporter);
 
 // Names (without folder) of one folder's files that match pattern and can be
 // opened, in listing order (by name ignoring case, ties by exact name).

@@ -1,6 +1,6 @@
+#include "base/ErrorReport.h"
 #include "engine/Paths.h"
 #include "filelist/FileList.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "filelist/FileList.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 
 namespace plumark {
 

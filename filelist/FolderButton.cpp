@@ -1,5 +1,5 @@
+#include "base/ErrorReport.h"
 #include "filelist/AddFolder.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 

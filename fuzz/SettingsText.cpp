@@ -1,8 +1,8 @@
 // Stored settings are text a user can edit by hand. The readers' conversions
 // must either give the documented value or raise Failure, and every value the
 // program writes must read back unchanged.
+#include "base/Failure.h"
 #include "fuzz/FuzzInput.h"
-#include "shell/Failure.h"
 #include "shell/Settings.h"
 
 #include <cmath>

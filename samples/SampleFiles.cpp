@@ -1,8 +1,8 @@
 #include "samples/SampleFiles.h"
 
+#include "base/ErrorReport.h"
 #include "engine/Paths.h"
 #include "filelist/AddFolder.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 
@@ -64,7 +64,7 @@ QString sampleFolder(const QString& programFolder)
     return CollapseBackslashes(programFolder + QStringLiteral("/Samples"));
 }
 
-void BuildSampleList(const QString& programFolder, Window& window)
+void BuildSampleList(const QString& programFolder, Reporter& reporter)
 {
     const QString folder = sampleFolder(programFolder);
     QStringList paths;
@@ -72,7 +72,7 @@ void BuildSampleList(const QString& programFolder, Window& window)
         paths.append(folder + QLatin1Char('/') + name);
     const QString text = paths.join(QLatin1Char('|'));
     WriteSetting(QString::fromLatin1(SampleListKey),
-                 ScrambleText(text, QString::fromLatin1(SampleKey), [&] { window.yield(); }));
+                 ScrambleText(text, QString::fromLatin1(SampleKey), [&] { reporter.yield(); }));
 }
 
 void BuildSampleList(MainForm& form)

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Window.h"
 #include "filelist/FileList.h"
-#include "shell/Window.h"
 
 #include <QString>
 #include <functional>
@@ -28,7 +28,7 @@ QString sampleFolder(const QString& programFolder);
 
 // Lists the sample folder and stores the full paths of its files as the
 // scrambled setting "SampleList".
-void BuildSampleList(const QString& programFolder, Window& window);
+void BuildSampleList(const QString& programFolder, Reporter& reporter);
 // The same for the main window's program folder.
 void BuildSampleList(MainForm& form);
 

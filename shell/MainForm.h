@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Window.h"
 #include "filelist/FileList.h"
-#include "shell/Window.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +22,7 @@ struct NotConverted
 // The main window's logic (Form1): its members and every event handler, with
 // no widget in it. The window (or a fake of it) is reached through Window.
 // Handlers are defined beside the subsystem they belong to:
+// clang-format off
 //   engine/ConversionRun.cpp   PushButton2_Click
 //   engine/AudioBitRate.cpp    getAudioBitRate
 //   filelist/ListCommands.cpp  ListView1_DblClick, ListView1_KeyDown, PushButton4_Click
@@ -30,8 +31,10 @@ struct NotConverted
 //   filelist/Drop.cpp          ListView1_OLEDragOver, ListView1_OLEDragDrop
 //   filelist/PointerDrag.cpp   the pointer and row-drag handlers
 //   shell/Options.cpp          Option1_Click .. Option4_Click, Combo1_*, Text1_Change,
-//   PushButton7_Click shell/StartUp.cpp          Form_Load, Form_Unload samples/SampleFiles.cpp
-//   PushButton5_Click
+//                              PushButton7_Click
+//   shell/StartUp.cpp          Form_Load, Form_Unload
+//   samples/SampleFiles.cpp    PushButton5_Click
+// clang-format on
 class MainForm
 {
 public:

@@ -1,6 +1,6 @@
+#include "base/ErrorReport.h"
 #include "engine/Paths.h"
 #include "filelist/AddFolder.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 

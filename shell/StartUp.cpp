@@ -1,9 +1,9 @@
 #include "shell/StartUp.h"
 
+#include "base/ErrorReport.h"
 #include "engine/Paths.h"
 #include "engine/ToolsOwner.h"
 #include "samples/SampleFiles.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 

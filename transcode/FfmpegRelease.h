@@ -6,6 +6,7 @@ extern "C" {
 #include <libavformat/version.h>
 }
 
+#include <string>
 #include <vector>
 
 // What differs between the FFmpeg releases the engine is built with. Every
@@ -37,6 +38,11 @@ constexpr bool FramesCutAfterGraph = LIBAVCODEC_VERSION_MAJOR >= 60;
 // only when told so, as the ffmpeg program tells it; later releases dropped
 // that option. The format filter before the sink sets the layout either way.
 constexpr bool SinkNeedsAllChannelCounts = LIBAVFILTER_VERSION_MAJOR < 11;
+
+// The file name of the filter library of the release built against, loaded
+// when first needed: its major version is that of the headers.
+inline const std::string FilterLibraryName =
+    "libavfilter.so." + std::to_string(LIBAVFILTER_VERSION_MAJOR);
 
 // The data a custom output's write callback is handed: constant from
 // libavformat 61 (FFmpeg 7.0) on.

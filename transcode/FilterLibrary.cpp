@@ -1,15 +1,13 @@
 #include "transcode/FilterLibrary.h"
 
+#include "transcode/FfmpegRelease.h"
+
 #include <cstdio>
 #include <dlfcn.h>
-#include <string>
 
 namespace plumark::transcode {
 
 namespace {
-
-// The library's name with the major version the engine was built against.
-const std::string LibraryName = "libavfilter.so." + std::to_string(LIBAVFILTER_VERSION_MAJOR);
 
 template <typename Function> bool resolve(void* handle, const char* name, Function& function)
 {
@@ -20,7 +18,7 @@ template <typename Function> bool resolve(void* handle, const char* name, Functi
 bool load(FilterLibrary& library)
 {
     // Kept loaded for the life of the process.
-    void* handle = ::dlopen(LibraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = ::dlopen(FilterLibraryName.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         return false;
     return resolve(handle, "avfilter_graph_alloc", library.graphAlloc) &&
@@ -46,7 +44,7 @@ const FilterLibrary* filterLibrary()
         if (load(library))
             return true;
         const char* reason = ::dlerror();
-        std::fprintf(stderr, "plumark: %s\n", reason ? reason : LibraryName.c_str());
+        std::fprintf(stderr, "plumark: %s\n", reason ? reason : FilterLibraryName.c_str());
         return false;
     }();
     return loaded ? &library : nullptr;

@@ -1,6 +1,6 @@
 #include "shell/widgets/Form1.h"
 
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "shell/widgets/CursorFile.h"
 #include "shell/widgets/DesktopNotification.h"
 #include "shell/widgets/FileOpenDialog.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Window.h"
 #include "filelist/FileList.h"
 #include "shell/MainForm.h"
-#include "shell/Window.h"
 
 #include <QCursor>
 #include <QWidget>

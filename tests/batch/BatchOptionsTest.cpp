@@ -58,7 +58,7 @@ TEST(BatchOptions, ReadsEveryOption)
     EXPECT_EQ(o.extension, QStringLiteral("*"));
     EXPECT_TRUE(o.keepTree && o.skipExisting && o.dryRun && o.nullSeparated);
     EXPECT_EQ(o.filesFrom, QStringLiteral("-"));
-    EXPECT_EQ(o.engine, BatchOptions::Engine::Ffmpeg);
+    EXPECT_EQ(o.converter, BatchOptions::Converter::Ffmpeg);
     EXPECT_EQ(o.container, transcode::Container::Mp4);
     EXPECT_EQ(o.paths, QStringList({QStringLiteral("in"), QStringLiteral("--odd.m4a"),
                                     QStringLiteral("-")}));
@@ -79,7 +79,7 @@ TEST(BatchOptions, ReadsEveryOption)
     EXPECT_TRUE(defaults.rateToken.isEmpty());
     EXPECT_EQ(defaults.fallbackToken, QStringLiteral("128k"));
     EXPECT_EQ(defaults.extension, QStringLiteral("m4a"));
-    EXPECT_EQ(defaults.engine, BatchOptions::Engine::Builtin);
+    EXPECT_EQ(defaults.converter, BatchOptions::Converter::Builtin);
 }
 
 // The program itself: status 2 and one line on standard error that names the

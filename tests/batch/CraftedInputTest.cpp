@@ -3,9 +3,9 @@
 // edit list that plays the track again and again): each fails its file with
 // the bound's reason, and its worker's memory stays far below what it asked.
 #include "batch/WorkerPool.h"
-#include "support/EngineJob.h"
+#include "support/ConverterJob.h"
 #include "support/Media.h"
-#include "transcode/EngineWorker.h"
+#include "transcode/ConverterWorker.h"
 
 #include <QDir>
 #include <QFile>
@@ -251,7 +251,7 @@ TEST_P(CraftedInput, FailsWithItsReasonInBoundedMemory)
     ASSERT_LT(QFileInfo(input).size(), 300 * 1024);
     const QString output = folder.filePath(QStringLiteral("crafted.ac3"));
 
-    WorkerPool pool(transcode::runEngineWorker, 1);
+    WorkerPool pool(transcode::runConverterWorker, 1);
     QString failure;
     WorkerPool::Worker* worker = pool.start(engineJob(input, output), &failure);
     ASSERT_NE(worker, nullptr) << failure.toStdString();

@@ -1,9 +1,9 @@
 // The scheduler when a converter cannot be started: a file waits for a running
 // converter rather than failing while one could still take it.
 #include "batch/Scheduler.h"
-#include "batch/EngineRun.h"
+#include "batch/WorkerRun.h"
 #include "support/Media.h"
-#include "transcode/EngineWorker.h"
+#include "transcode/ConverterWorker.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -31,7 +31,7 @@ QList<BatchJob> makeJobs(const QTemporaryDir& folder, int count)
 // refuses fails as a process that cannot be made would.
 void runRefusing(QList<BatchJob>& jobs, const std::function<bool(int attempt)>& refuse)
 {
-    WorkerPool workers(transcode::runEngineWorker, 3);
+    WorkerPool workers(transcode::runConverterWorker, 3);
     int attempts = 0;
     Scheduler::Setup setup;
     setup.jobs = 3;
@@ -40,7 +40,7 @@ void runRefusing(QList<BatchJob>& jobs, const std::function<bool(int attempt)>& 
             *failure = QStringLiteral("The converter worker could not be started.");
             return nullptr;
         }
-        return EngineRun::start(workers, job, failure);
+        return WorkerRun::start(workers, job, failure);
     };
     ProgressDisplay display(-1);
     Scheduler scheduler(jobs, setup, display);

@@ -2,10 +2,10 @@
 // converting many files; a crash fails only its file, and a stop leaves no
 // partial result.
 #include "batch/WorkerPool.h"
-#include "support/EngineJob.h"
+#include "support/ConverterJob.h"
 #include "support/Media.h"
-#include "transcode/Ac3Engine.h"
-#include "transcode/EngineWorker.h"
+#include "transcode/Ac3Converter.h"
+#include "transcode/ConverterWorker.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,7 +23,7 @@ using namespace plumark::test;
 
 namespace {
 
-const WorkerPool::Body workerCommand = transcode::runEngineWorker;
+const WorkerPool::Body workerCommand = transcode::runConverterWorker;
 
 // Waits until the worker's job has ended.
 void awaitEnd(WorkerPool::Worker& worker)

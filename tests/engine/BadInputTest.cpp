@@ -2,14 +2,14 @@
 // through "plumark convert": the run ends, the good files are converted, the
 // closing report names each file that was not with its reason, no input
 // changes and no partial result is left behind.
-#include "FolderSnapshot.h"
-#include "QStringPrinter.h"
-#include "RootRights.h"
-#include "ScopedEnvironment.h"
 #include "filelist/FileList.h"
 #include "shell/MainForm.h"
 #include "support/FakeWindow.h"
+#include "support/FolderSnapshot.h"
 #include "support/Media.h"
+#include "support/QStringPrinter.h"
+#include "support/RootRights.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QDir>
 #include <QFile>

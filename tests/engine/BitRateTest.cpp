@@ -1,12 +1,12 @@
 #include "engine/BitRate.h"
-#include "ScopedEnvironment.h"
+#include "base/ErrorReport.h"
 #include "engine/CommandOutput.h"
 #include "engine/Tools.h"
 #include "filelist/FileList.h"
-#include "shell/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "support/FakeWindow.h"
 #include "support/Media.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QDir>
 #include <QFile>

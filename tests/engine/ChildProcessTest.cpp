@@ -1,6 +1,6 @@
 #include "engine/ChildProcess.h"
-#include "ChildState.h"
 #include "engine/CommandOutput.h"
+#include "support/ChildState.h"
 
 #include <QFile>
 #include <QTemporaryDir>

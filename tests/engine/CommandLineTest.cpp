@@ -1,8 +1,8 @@
 #include "engine/CommandLine.h"
-#include "QStringPrinter.h"
 #include "engine/CommandOutput.h"
 #include "engine/RunAndWait.h"
 #include "support/Media.h"
+#include "support/QStringPrinter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

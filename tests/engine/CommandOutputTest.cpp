@@ -1,9 +1,9 @@
 #include "engine/CommandOutput.h"
-#include "ChildState.h"
-#include "QStringPrinter.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
+#include "support/ChildState.h"
 #include "support/FakeWindow.h"
 #include "support/Media.h"
+#include "support/QStringPrinter.h"
 
 #include <QTemporaryDir>
 #include <csignal>

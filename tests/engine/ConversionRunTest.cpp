@@ -1,9 +1,9 @@
-#include "ChildState.h"
-#include "ScopedEnvironment.h"
 #include "filelist/FileList.h"
 #include "shell/MainForm.h"
+#include "support/ChildState.h"
 #include "support/FakeWindow.h"
 #include "support/Media.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,8 +3,8 @@
 // the reason shown is the line that says what went wrong, never a line that
 // only follows it, and a converter that ends with 0 without a result is named
 // by its refusal.
-#include "QStringPrinter.h"
 #include "engine/ConversionRules.h"
+#include "support/QStringPrinter.h"
 
 #include <QDir>
 #include <QFile>

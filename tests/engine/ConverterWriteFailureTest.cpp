@@ -1,8 +1,8 @@
 // The converter reports a result it could not write (a full disk) but still
 // exits with 0; such a result is cut short and must not count as converted.
-#include "QStringPrinter.h"
 #include "engine/ConversionRules.h"
 #include "support/Media.h"
+#include "support/QStringPrinter.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

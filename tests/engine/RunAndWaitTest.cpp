@@ -1,8 +1,8 @@
 #include "engine/RunAndWait.h"
-#include "QStringPrinter.h"
 #include "engine/ChildProcess.h"
 #include "support/FakeWindow.h"
 #include "support/Media.h"
+#include "support/QStringPrinter.h"
 
 #include <QFile>
 #include <QTemporaryDir>

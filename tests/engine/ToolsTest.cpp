@@ -1,10 +1,10 @@
 #include "engine/Tools.h"
-#include "ScopedEnvironment.h"
+#include "base/Failure.h"
 #include "engine/ChildProcess.h"
 #include "engine/Paths.h"
 #include "engine/ToolsOwner.h"
-#include "shell/Failure.h"
 #include "support/Media.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #include "filelist/AddFolder.h"
 #include "Tree.h"
+#include "base/ErrorReport.h"
 #include "engine/Paths.h"
-#include "engine/QStringPrinter.h"
 #include "filelist/FolderListing.h"
-#include "shell/ErrorReport.h"
 #include "support/FakeWindow.h"
+#include "support/QStringPrinter.h"
 
 #include <QDir>
 #include <climits>

@@ -1,8 +1,8 @@
 #include "Tree.h"
-#include "engine/QStringPrinter.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 #include "support/FakeWindow.h"
+#include "support/QStringPrinter.h"
 
 #include <gtest/gtest.h>
 

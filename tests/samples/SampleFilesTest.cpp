@@ -1,9 +1,9 @@
 #include "samples/SampleFiles.h"
-#include "engine/QStringPrinter.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 #include "support/FakeWindow.h"
 #include "support/Media.h"
+#include "support/QStringPrinter.h"
 
 #include <QDir>
 #include <QFile>

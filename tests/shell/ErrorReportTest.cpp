@@ -1,4 +1,4 @@
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "support/FakeWindow.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "shell/Settings.h"
-#include "shell/Failure.h"
+#include "base/Failure.h"
 #include "support/Media.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "shell/StartUp.h"
-#include "engine/ScopedEnvironment.h"
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 #include "shell/MainForm.h"
 #include "shell/Settings.h"
 #include "support/FakeWindow.h"
 #include "support/Media.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QDir>
 #include <QFile>

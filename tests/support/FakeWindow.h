@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/Failure.h"
-#include "shell/Window.h"
+#include "base/Failure.h"
+#include "base/Window.h"
 
 #include <QList>
 #include <QStringList>

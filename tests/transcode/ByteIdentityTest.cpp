@@ -5,7 +5,7 @@
 #include "Corpus.h"
 #include "batch/RateProbe.h"
 #include "engine/Tools.h"
-#include "transcode/Ac3Engine.h"
+#include "transcode/Ac3Converter.h"
 
 #include <QDir>
 #include <QFile>

@@ -19,7 +19,7 @@ from pathlib import Path
 
 # The folders whose texts the window shows; the batch mode's own folder is
 # left out: its console output stays English.
-SOURCE_FOLDERS = ["engine", "filelist", "shell", "samples"]
+SOURCE_FOLDERS = ["base", "engine", "filelist", "shell", "samples"]
 LANGUAGES = ["de", "es", "fr"]
 
 

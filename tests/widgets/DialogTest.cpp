@@ -1,5 +1,5 @@
 #include "TestForm.h"
-#include "engine/QStringPrinter.h"
+#include "support/QStringPrinter.h"
 
 #include <QDialogButtonBox>
 #include <QElapsedTimer>

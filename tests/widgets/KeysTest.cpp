@@ -1,6 +1,6 @@
 #include "TestForm.h"
-#include "engine/QStringPrinter.h"
-#include "engine/ScopedEnvironment.h"
+#include "support/QStringPrinter.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QComboBox>
 #include <QDir>

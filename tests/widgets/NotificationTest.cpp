@@ -1,5 +1,5 @@
 #include "TestForm.h"
-#include "engine/ScopedEnvironment.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

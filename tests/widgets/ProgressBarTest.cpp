@@ -1,5 +1,5 @@
-#include "engine/QStringPrinter.h"
 #include "shell/widgets/ProgressBar1.h"
+#include "support/QStringPrinter.h"
 
 #include <QFile>
 #include <QStyleOptionProgressBar>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-namespace plumark::transcode {
+namespace plumark {
 
 // A result is written under a hidden name of its own beside its final name
 // and put in place whole or not at all: each writer has its own partial name
@@ -65,4 +65,4 @@ private:
     std::function<void(const QByteArray& path)> m_created;
 };
 
-} // namespace plumark::transcode
+} // namespace plumark

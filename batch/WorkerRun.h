@@ -6,12 +6,12 @@
 namespace plumark {
 
 // One file converted by a converter worker with the in-process engine.
-class EngineRun : public JobRun
+class WorkerRun : public JobRun
 {
 public:
     static std::unique_ptr<JobRun> start(WorkerPool& pool, const BatchJob& job, QString* failure);
     // Hands the worker back to the pool.
-    ~EngineRun() override { m_worker.release(); }
+    ~WorkerRun() override { m_worker.release(); }
 
     int fd() const override { return m_worker.replyFd(); }
     void read() override { m_worker.read(); }
@@ -30,7 +30,7 @@ public:
     bool awaitStop() override { return m_worker.awaitStop(); }
 
 private:
-    explicit EngineRun(WorkerPool::Worker& worker) : m_worker(worker) {}
+    explicit WorkerRun(WorkerPool::Worker& worker) : m_worker(worker) {}
 
     WorkerPool::Worker& m_worker;
 };

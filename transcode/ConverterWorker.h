@@ -6,7 +6,7 @@ namespace plumark::transcode {
 // process and writes its progress and result to standard output, until
 // standard input ends. A crash here ends only this worker; the batch that
 // started it names the file and starts another. Returns the exit status.
-int runEngineWorker();
+int runConverterWorker();
 
 // Keeps the libraries' own messages off the batch's terminal: the batch
 // reads inputs and existing results with them too, and says what matters

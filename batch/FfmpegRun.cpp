@@ -1,13 +1,13 @@
-#include "batch/ConverterRun.h"
+#include "batch/FfmpegRun.h"
 
 #include "batch/ContainerCommand.h"
 #include "batch/ExistingResult.h"
 
+#include "base/ResultFile.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
 #include "engine/ReadAvailable.h"
-#include "transcode/ResultFile.h"
 
 #include <cerrno>
 #include <csignal>
@@ -27,16 +27,16 @@ constexpr double EarlyEndSlackSeconds = 0.5;
 
 } // namespace
 
-std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const BatchJob& job,
-                                            QString* failure)
+std::unique_ptr<JobRun> FfmpegRun::start(const QString& converterPath, const BatchJob& job,
+                                         QString* failure)
 {
     // The converter writes a partial name of its own, which a finished run
     // renames into place; the final name is never written directly.
-    const QByteArray partial = transcode::freshPartialPath(nativePath(job.output));
+    const QByteArray partial = freshPartialPath(nativePath(job.output));
     const CommandLine command =
         converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
                          converterOptionsFor(transcode::containerOfResult(partial)));
-    std::unique_ptr<ConverterRun> run(new ConverterRun(job.input, nativePath(job.output), partial));
+    std::unique_ptr<FfmpegRun> run(new FfmpegRun(job.input, nativePath(job.output), partial));
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
     if (!error) {
@@ -53,21 +53,21 @@ std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const 
     return run;
 }
 
-ConverterRun::~ConverterRun()
+FfmpegRun::~FfmpegRun()
 {
     closeOutput();
     if (!m_committed)
         ::unlink(m_partial.constData());
 }
 
-void ConverterRun::closeOutput()
+void FfmpegRun::closeOutput()
 {
     if (m_errorFd >= 0)
         ::close(m_errorFd);
     m_errorFd = -1;
 }
 
-void ConverterRun::read()
+void FfmpegRun::read()
 {
     if (m_errorFd < 0)
         return;
@@ -84,14 +84,14 @@ void ConverterRun::read()
     }
 }
 
-bool ConverterRun::ended()
+bool FfmpegRun::ended()
 {
     // The error output closes when the converter ends; a child that handed
     // it on to one of its own still has its end noticed here.
     return m_errorFd < 0 ? m_child.waitFor(EndingWaitMs) : m_child.poll();
 }
 
-QString ConverterRun::failure()
+QString FfmpegRun::failure()
 {
     read();
     if (m_committed)
@@ -104,13 +104,13 @@ QString ConverterRun::failure()
     if (!reason.isEmpty())
         return reason;
     if (m_commitProblem.isEmpty()) {
-        m_commitProblem = transcode::commitPartial(m_partial, m_output);
+        m_commitProblem = commitPartial(m_partial, m_output);
         m_committed = m_commitProblem.isEmpty();
     }
     return m_commitProblem;
 }
 
-std::pair<double, double> ConverterRun::earlyEnd()
+std::pair<double, double> FfmpegRun::earlyEnd()
 {
     // The converter's last report says how far it got in the input. With a
     // cover copied beside the audio, newer ffmpeg programs report the
@@ -123,7 +123,7 @@ std::pair<double, double> ConverterRun::earlyEnd()
     return {-1, -1};
 }
 
-bool ConverterRun::awaitStop()
+bool FfmpegRun::awaitStop()
 {
     if (!m_child.waitFor(TerminateWaitMs)) {
         ::kill(m_child.pid(), SIGKILL);

@@ -1,6 +1,4 @@
-#include "transcode/ResultFile.h"
-
-#include "transcode/Container.h"
+#include "base/ResultFile.h"
 
 #include <QCryptographicHash>
 #include <cerrno>
@@ -12,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace plumark::transcode {
+namespace plumark {
 
 namespace {
 
@@ -36,20 +34,25 @@ PathParts split(const QByteArray& path)
     return {slash == 0 ? QByteArrayLiteral("/") : path.left(slash), path.mid(slash + 1)};
 }
 
-// What every partial name of output ends with: its container's extension,
-// by which the ffmpeg program chooses the format it writes.
+// The result's own extension, with its dot ("" when it has none).
+QByteArray extensionOf(const QByteArray& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf('.');
+    return dot < 0 ? QByteArray() : fileName.mid(dot);
+}
+
+// What every partial name of output ends with: its result's extension, by
+// which the ffmpeg program chooses the format it writes.
 QByteArray partialEnd(const QByteArray& fileName)
 {
-    return PartialMark + containerExtension(containerOfResult(fileName)).toLatin1();
+    return PartialMark + extensionOf(fileName).mid(1);
 }
 
 // What every partial name of output starts with, after its folder.
 QByteArray partialPrefix(const QByteArray& fileName)
 {
     QByteArray stem = fileName;
-    const QByteArray extension = '.' + containerExtension(containerOfResult(fileName)).toLatin1();
-    if (stem.endsWith(extension))
-        stem.chop(extension.size());
+    stem.chop(extensionOf(fileName).size());
     const QByteArray prefix = '.' + stem + '.';
     // A result whose name is near the longest allowed gets a short name of
     // the same kind, still one of its own.
@@ -229,4 +232,4 @@ void ResultFile::discard()
     m_path.clear();
 }
 
-} // namespace plumark::transcode
+} // namespace plumark

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/Failure.h"
-#include "shell/Window.h"
+#include "base/Failure.h"
+#include "base/Reporter.h"
 
 #include <QString>
 
@@ -27,7 +27,8 @@ inline constexpr auto GetSubDirectories2016 =
 QString errorReportText(const QString& description, const QString& identity, int line);
 
 // Shows the report: title "Application Error", warning icon, OK only.
-void ShowErrorReport(Window& window, const QString& description, const QString& identity, int line);
+void ShowErrorReport(Reporter& reporter, const QString& description, const QString& identity,
+                     int line);
 
 // The trap of a guarded procedure. Each step runs under its fixed line number;
 // a failure is reported with the procedure's identity and that line, and the
@@ -35,7 +36,7 @@ void ShowErrorReport(Window& window, const QString& description, const QString& 
 class Guard
 {
 public:
-    Guard(Window& window, const char* identity) : m_window(window), m_identity(identity) {}
+    Guard(Reporter& reporter, const char* identity) : m_reporter(reporter), m_identity(identity) {}
 
     // Runs one step. Returns false when the step failed (and was reported).
     template <class F> bool step(int line, F&& f)
@@ -66,10 +67,10 @@ public:
 private:
     void report(const QString& description)
     {
-        ShowErrorReport(m_window, description, QString::fromLatin1(m_identity), m_line);
+        ShowErrorReport(m_reporter, description, QString::fromLatin1(m_identity), m_line);
     }
 
-    Window& m_window;
+    Reporter& m_reporter;
     const char* m_identity;
     int m_line = 0;
 };

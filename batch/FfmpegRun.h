@@ -8,12 +8,12 @@ namespace plumark {
 
 // The ffmpeg program run as a child for one file; its error output, read
 // through a pipe, gives the progress and, when it fails, its last error line.
-class ConverterRun : public JobRun
+class FfmpegRun : public JobRun
 {
 public:
     static std::unique_ptr<JobRun> start(const QString& converterPath, const BatchJob& job,
                                          QString* failure);
-    ~ConverterRun() override;
+    ~FfmpegRun() override;
 
     int fd() const override { return m_errorFd; }
     void read() override;
@@ -26,7 +26,7 @@ public:
     bool awaitStop() override;
 
 private:
-    ConverterRun(QString input, QByteArray output, QByteArray partial)
+    FfmpegRun(QString input, QByteArray output, QByteArray partial)
         : m_input(std::move(input)), m_output(std::move(output)), m_partial(std::move(partial))
     {
     }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/ResultFile.h"
 #include "transcode/Container.h"
-#include "transcode/ResultFile.h"
 
 #include <QByteArray>
 #include <QString>

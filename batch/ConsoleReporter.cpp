@@ -1,4 +1,4 @@
-#include "batch/ConsoleWindow.h"
+#include "batch/ConsoleReporter.h"
 
 #include "engine/Paths.h"
 
@@ -7,18 +7,18 @@
 
 namespace plumark {
 
-void ConsoleWindow::message(const QString& text, const QString& title, MessageIcon)
+void ConsoleReporter::message(const QString& text, const QString& title, MessageIcon)
 {
     // Paragraphs of a message are joined by carriage returns; a console
     // needs line feeds.
     QString lines = printablePath(text);
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QString heading = title.isEmpty() ? m_title : title;
+    const QString heading = title.isEmpty() ? QStringLiteral("Plumark") : title;
     std::fprintf(stderr, "%s: %s\n", heading.toUtf8().constData(), lines.toUtf8().constData());
     std::fflush(stderr);
 }
 
-void ConsoleWindow::yield()
+void ConsoleReporter::yield()
 {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();

@@ -1,6 +1,6 @@
-#include "transcode/EngineWorker.h"
+#include "transcode/ConverterWorker.h"
 
-#include "transcode/Ac3Engine.h"
+#include "transcode/Ac3Converter.h"
 #include "transcode/JobLimits.h"
 #include "transcode/WorkerProtocol.h"
 
@@ -73,7 +73,7 @@ void remember(const QByteArray& partial)
 
 } // namespace
 
-int runEngineWorker()
+int runConverterWorker()
 {
     prepareProcess();
     const QByteArray crashName = qgetenv(CrashVariable);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transcode/Ac3Engine.h"
+#include "transcode/Ac3Converter.h"
 
 #include <QFile>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Reporter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,8 +11,6 @@ namespace plumark {
 enum Pointer : int { PointerDefault = 0, PointerBusy = 11, PointerHand = 99 };
 // Pointer values of the list's own pointer.
 enum ListPointer : int { ListPointerArrow = 1, ListPointerCustom = 99 };
-
-enum class MessageIcon { None, Warning };
 
 // The progress bar with a text: a value 0..100 set as a real number and read
 // back as a whole number.
@@ -40,14 +40,12 @@ public:
     const char* what() const noexcept override { return "The selection is too large"; }
 };
 
-// Everything the logic reads from and writes to the main window. The real
-// window implements it with widgets; tests and the batch mode with fakes.
-// Rows themselves live in FileList; the window only shows them.
-class Window
+// Everything the window's logic reads from and writes to the main window.
+// The real window implements it with widgets, tests with a fake. Rows
+// themselves live in FileList; the window only shows them.
+class Window : public Reporter
 {
 public:
-    virtual ~Window() = default;
-
     // ListView1: selection, scrolling, hit test and its own pointer. Rows are 1-based, 0 is none.
     virtual int selectedRow() const = 0;
     virtual void selectRow(int row) = 0;
@@ -90,9 +88,6 @@ public:
     // raises Failure when the sheet cannot be read.
     virtual void applySkin(const QString& skinFile) = 0;
 
-    // A plain message box with OK; the title defaults to the application title.
-    virtual void message(const QString& text, const QString& title = {},
-                         MessageIcon icon = MessageIcon::None) = 0;
     // Yes/No question titled with the application title; true for Yes.
     virtual bool question(const QString& text) = 0;
     // Text input box; an empty result when cancelled.
@@ -104,9 +99,6 @@ public:
     virtual QString openFileDialog(const FileDialogSetup& setup) = 0;
     // Opens a folder or a web address with the desktop's default handler.
     virtual void openExternally(const QString& target) = 0;
-
-    // Lets the window handle pending events.
-    virtual void yield() = 0;
 
     // A run has ended with so many files converted and so many not; a window
     // the user has left tells the desktop.

@@ -1,8 +1,8 @@
 // What the in-process converter reports for inputs it cannot convert, in the
 // library's words, and that it never leaves a partial or empty result.
 #include "Corpus.h"
-#include "support/EngineJob.h"
-#include "transcode/Ac3Engine.h"
+#include "support/ConverterJob.h"
+#include "transcode/Ac3Converter.h"
 #include "transcode/AudioLength.h"
 
 #include <QDir>
@@ -108,13 +108,13 @@ const BadInput badInputs[] = {
      "not an audio file but Dynamic Adaptive Streaming"},
 };
 
-class EngineFailure : public ::testing::TestWithParam<BadInput>
+class ConverterFailure : public ::testing::TestWithParam<BadInput>
 {
 protected:
     QTemporaryDir folder;
 };
 
-TEST_P(EngineFailure, NamesTheCauseAndLeavesNothing)
+TEST_P(ConverterFailure, NamesTheCauseAndLeavesNothing)
 {
     ASSERT_TRUE(folder.isValid());
     const QString input = GetParam().make(folder.path());
@@ -135,7 +135,7 @@ TEST_P(EngineFailure, NamesTheCauseAndLeavesNothing)
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(BadInputs, EngineFailure, ::testing::ValuesIn(badInputs),
+INSTANTIATE_TEST_SUITE_P(BadInputs, ConverterFailure, ::testing::ValuesIn(badInputs),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Reading an input's length for an existing result does not follow a list to

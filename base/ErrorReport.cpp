@@ -1,4 +1,4 @@
-#include "shell/ErrorReport.h"
+#include "base/ErrorReport.h"
 
 #include <QCoreApplication>
 
@@ -14,11 +14,12 @@ QString errorReportText(const QString& description, const QString& identity, int
            QString::fromLatin1(SupportAddress);
 }
 
-void ShowErrorReport(Window& window, const QString& description, const QString& identity, int line)
+void ShowErrorReport(Reporter& reporter, const QString& description, const QString& identity,
+                     int line)
 {
-    window.message(errorReportText(description, identity, line),
-                   QCoreApplication::translate("ErrorReport", "Application Error"),
-                   MessageIcon::Warning);
+    reporter.message(errorReportText(description, identity, line),
+                     QCoreApplication::translate("ErrorReport", "Application Error"),
+                     MessageIcon::Warning);
 }
 
 } // namespace plumark

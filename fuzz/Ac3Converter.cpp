@@ -1,7 +1,7 @@
 // Any bytes a user hands the program as an input file: the in-process
 // converter either writes an AC3 result or names why not, and leaves no
 // partial or empty result behind. Memory faults are the sanitizers' to find.
-#include "transcode/Ac3Engine.h"
+#include "transcode/Ac3Converter.h"
 #include "fuzz/FuzzInput.h"
 
 extern "C" {

@@ -1,4 +1,4 @@
-#include "transcode/Ac3Engine.h"
+#include "transcode/Ac3Converter.h"
 
 #include "transcode/AvHandles.h"
 #include "transcode/FormatChain.h"
@@ -27,14 +27,14 @@ constexpr double MaxErrorRate = 2.0 / 3.0;
 // length is said to end early; a whole file ends within a frame of it.
 constexpr double EarlyEndSlack = 0.5;
 
-struct EngineFailure
+struct ConverterFailure
 {
     QString reason;
 };
 
 [[noreturn]] void fail(const QString& reason)
 {
-    throw EngineFailure{reason};
+    throw ConverterFailure{reason};
 }
 
 void check(int code, const QString& context = {})
@@ -420,7 +420,7 @@ Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressRepo
         Ac3Result converted{true, {}};
         std::tie(converted.endedAt, converted.declaredLength) = conversion.shortfall();
         return converted;
-    } catch (const EngineFailure& failure) {
+    } catch (const ConverterFailure& failure) {
         result.discard();
         return {false, failure.reason};
     } catch (const std::bad_alloc&) {

@@ -1,10 +1,10 @@
-#include "batch/EngineRun.h"
+#include "batch/WorkerRun.h"
 
 #include "engine/Paths.h"
 
 namespace plumark {
 
-std::unique_ptr<JobRun> EngineRun::start(WorkerPool& pool, const BatchJob& job, QString* failure)
+std::unique_ptr<JobRun> WorkerRun::start(WorkerPool& pool, const BatchJob& job, QString* failure)
 {
     const QByteArray output = nativePath(job.output);
     WorkerPool::Worker* worker = pool.start(
@@ -12,7 +12,7 @@ std::unique_ptr<JobRun> EngineRun::start(WorkerPool& pool, const BatchJob& job, 
         failure);
     if (!worker)
         return nullptr;
-    return std::unique_ptr<JobRun>(new EngineRun(*worker));
+    return std::unique_ptr<JobRun>(new WorkerRun(*worker));
 }
 
 } // namespace plumark
