@@ -2,9 +2,9 @@
 
 #include "batch/BatchOptions.h"
 #include "batch/BoxRate.h"
+#include "batch/CheckedConverterRun.h"
 #include "batch/ConsoleWindow.h"
 #include "batch/ContainerCommand.h"
-#include "batch/ConverterRun.h"
 #include "batch/EngineRun.h"
 #include "batch/FileListInput.h"
 #include "batch/JobPlan.h"
@@ -248,16 +248,16 @@ int convert(const BatchOptions& options)
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
     setup.jobs = options.jobs;
-    std::unique_ptr<WorkerPool> workers;
+    // Workers convert, or read the inputs for the ffmpeg program's runs.
+    auto workers = std::make_unique<WorkerPool>(transcode::runEngineWorker, options.jobs);
     if (options.engine == BatchOptions::Engine::Builtin) {
-        workers = std::make_unique<WorkerPool>(transcode::runEngineWorker, options.jobs);
         setup.startRun = [&](const BatchJob& job, QString* failure) {
             return EngineRun::start(*workers, job, failure);
         };
     } else {
-        setup.startRun = [converter = tools->converterPath()](const BatchJob& job,
-                                                              QString* failure) {
-            return ConverterRun::start(converter, job, failure);
+        setup.startRun = [&, converter = tools->converterPath()](const BatchJob& job,
+                                                                 QString* failure) {
+            return CheckedConverterRun::start(*workers, converter, job, failure);
         };
     }
     if (sameRate) {

@@ -1,7 +1,7 @@
 // Small crafted inputs that ask a converter for gigabytes (tables of millions
 // of samples, frames of minutes, a rate of gigahertz) or for endless audio (an
 // edit list that plays the track again and again): each fails its file with
-// the bound's reason, and its worker's memory stays far below what it asked.
+// its reason, and its worker's memory stays far below what it asked.
 #include "batch/WorkerPool.h"
 #include "support/EngineJob.h"
 #include "support/Media.h"
@@ -167,7 +167,8 @@ const Crafted crafted[] = {
          file.replace(table + "/stts", fullBox("stts", {1, 85'000'000, 1024}));
      },
      "declares 85000000 samples, more than its"},
-    // The one-second track played 20,000 times over: 5.5 hours of result.
+    // The one-second track played 20,000 times over: 5.5 hours of result,
+    // refused before anything is decoded.
     {"edit_list_repeated_20000_times",
      [](Mp4& file) {
          QList<quint32> entries{20'000};
@@ -175,7 +176,7 @@ const Crafted crafted[] = {
              entries += {1000, 1024, 0x10000};
          file.replace("moov/trak/edts/elst", fullBox("elst", entries));
      },
-     "far more audio than its own length"},
+     "edit list plays 20000.0 s of audio from the 1.0 s its track holds"},
     // Frames of 16 million samples (6 minutes each) in a few kilobytes.
     {"alac_frames_of_16_million_samples",
      [](Mp4& file) {

@@ -1,0 +1,143 @@
+#include "batch/CheckedConverterRun.h"
+
+#include "batch/ConverterRun.h"
+#include "engine/Paths.h"
+
+namespace plumark {
+
+std::unique_ptr<JobRun> CheckedConverterRun::start(WorkerPool& pool, const QString& converterPath,
+                                                   const BatchJob& job, QString* failure)
+{
+    std::unique_ptr<CheckedConverterRun> run(new CheckedConverterRun(pool, converterPath, job));
+    run->m_worker = pool.start(run->workerJob(transcode::Ac3Job::Task::Check), failure);
+    if (!run->m_worker)
+        return nullptr;
+    return run;
+}
+
+CheckedConverterRun::~CheckedConverterRun()
+{
+    if (m_worker)
+        m_worker->release();
+}
+
+transcode::Ac3Job CheckedConverterRun::workerJob(transcode::Ac3Job::Task task) const
+{
+    const QByteArray output = nativePath(m_job.output);
+    return {nativePath(m_job.input), output, m_job.rateToken, transcode::containerOfResult(output),
+            m_job.keepExisting,      task};
+}
+
+transcode::Ac3Result CheckedConverterRun::releaseWorker()
+{
+    const transcode::Ac3Result result = m_worker->result();
+    m_worker->release();
+    m_worker = nullptr;
+    return result;
+}
+
+int CheckedConverterRun::fd() const
+{
+    if (m_worker)
+        return m_worker->replyFd();
+    return m_conversion && m_step == Step::Convert ? m_conversion->fd() : -1;
+}
+
+void CheckedConverterRun::read()
+{
+    if (m_worker)
+        m_worker->read();
+    else if (m_conversion && m_step == Step::Convert)
+        m_conversion->read();
+}
+
+bool CheckedConverterRun::ended()
+{
+    switch (m_step) {
+    case Step::Check:
+        return m_worker->ended() && afterCheck();
+    case Step::Convert:
+        return m_conversion->ended() && afterConversion();
+    case Step::Measure:
+        if (!m_worker->ended())
+            return false;
+        if (const transcode::Ac3Result measured = releaseWorker(); measured.converted)
+            m_earlyEnd = {measured.endedAt, measured.declaredLength};
+        m_step = Step::Done;
+        return true;
+    case Step::Done:
+        break;
+    }
+    return true;
+}
+
+// True when the job ends here; false when the ffmpeg program took it on.
+bool CheckedConverterRun::afterCheck()
+{
+    const transcode::Ac3Result checked = releaseWorker();
+    m_step = Step::Done;
+    if (!checked.converted) {
+        m_failure = checked.reason;
+        return true;
+    }
+    if (checked.kept) {
+        m_kept = true;
+        return true;
+    }
+    m_conversion = ConverterRun::start(m_converterPath, m_job, &m_failure);
+    if (!m_conversion)
+        return true;
+    m_step = Step::Convert;
+    return false;
+}
+
+// True when the job ends here; false while its input is measured.
+bool CheckedConverterRun::afterConversion()
+{
+    m_step = Step::Done;
+    // This also puts a finished result in place.
+    m_failure = m_conversion->failure();
+    if (!m_failure.isEmpty())
+        return true;
+    QString unavailable;
+    // Without a worker to spare, the input's end goes unmeasured.
+    m_worker = m_pool.start(workerJob(transcode::Ac3Job::Task::Measure), &unavailable);
+    if (!m_worker)
+        return true;
+    m_step = Step::Measure;
+    return false;
+}
+
+QString CheckedConverterRun::failure()
+{
+    return m_step == Step::Convert ? m_conversion->failure() : m_failure;
+}
+
+void CheckedConverterRun::terminate()
+{
+    if (m_worker)
+        m_worker->terminate();
+    else if (m_conversion && m_step == Step::Convert)
+        m_conversion->terminate();
+}
+
+bool CheckedConverterRun::awaitStop()
+{
+    switch (m_step) {
+    case Step::Check:
+        m_worker->awaitStop();
+        m_failure = QStringLiteral("Stopped before the conversion was finished.");
+        return false;
+    case Step::Convert:
+        return m_conversion->awaitStop();
+    case Step::Measure:
+        // The result is in place; only its input's end goes unmeasured.
+        m_worker->awaitStop();
+        return true;
+    case Step::Done:
+        break;
+    }
+    return m_failure.isEmpty();
+}
+
+} // namespace plumark
