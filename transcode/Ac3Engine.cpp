@@ -130,8 +130,10 @@ public:
     {
         try {
             openInput();
-        } catch (const EngineFailure&) {
-            return {};
+        } catch (const EngineFailure& failure) {
+            // Tables too large to hold are refused; any other fault is the
+            // converter's to name.
+            return failure.reason == memoryLimitReason() ? failure.reason : QString();
         }
         checkLimits();
         return {};
