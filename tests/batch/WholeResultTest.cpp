@@ -38,6 +38,20 @@ QProcess* startConvert(const QStringList& arguments, QObject* parent)
     return process;
 }
 
+// Runs the real ffmpeg program; its error output on failure.
+QString runFfmpeg(const QStringList& arguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                             QStringLiteral("error"), QStringLiteral("-y")} +
+                     arguments);
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return QString::fromUtf8(ffmpeg.readAllStandardError()) + QStringLiteral(" (failed)");
+    return {};
+}
+
 // Two batches on one output folder at once (a rerun while the first still
 // goes): every result is whole, no partial is left, and neither batch says
 // "Converted" for a result that is not there.
@@ -175,6 +189,61 @@ TEST(WholeResult, ATruncatedInputIsConvertedAndNamed)
     }
 }
 
+// A fragmented input cut short, within its audio or by its last few
+// kilobytes (a fragment's data cut, or only its index at the end), is named
+// as ending early by both engines alike.
+TEST(WholeResult, ACutFragmentedInputIsNamedByBothEngines)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    QDir().mkpath(in);
+    const struct
+    {
+        const char* name;
+        QStringList fragments;
+        std::function<qint64(qint64)> keep; // how many bytes the cut keeps
+    } cases[] = {
+        {"one-fragment-cut-at-40", {}, [](qint64 size) { return size * 4 / 10; }},
+        {"fragments-cut-at-40",
+         {QStringLiteral("-frag_duration"), QStringLiteral("2000000")},
+         [](qint64 size) { return size * 4 / 10; }},
+        {"one-fragment-cut-by-8k", {}, [](qint64 size) { return size - 8192; }},
+        {"fragments-cut-by-8k",
+         {QStringLiteral("-frag_duration"), QStringLiteral("2000000")},
+         [](qint64 size) { return size - 8192; }},
+    };
+    for (const auto& c : cases) {
+        const QString whole = dir.filePath(QStringLiteral("%1.m4a").arg(c.name));
+        ASSERT_EQ(runFfmpeg(QStringList{
+                                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                QStringLiteral("sine=f=440:r=44100:d=20"), QStringLiteral("-c:a"),
+                                QStringLiteral("aac"), QStringLiteral("-movflags"),
+                                QStringLiteral("frag_keyframe+empty_moov")} +
+                            c.fragments + QStringList{whole}),
+                  QString());
+        QFile source(whole);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        test::writeFile(in + QStringLiteral("/%1.m4a").arg(c.name),
+                        source.read(c.keep(source.size())));
+    }
+
+    QMap<QString, QStringList> named;
+    for (const QString& engine : Engines) {
+        SCOPED_TRACE(engine.toStdString());
+        const test::BatchResult result =
+            test::runConvert({QStringLiteral("--engine"), engine, QStringLiteral("--bitrate"),
+                              QStringLiteral("192k"), in});
+        EXPECT_EQ(result.exitCode, 1) << result.out.toStdString();
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Converted: 4 of 4")));
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Converted as far as the input goes: 4\n")))
+            << result.out.toStdString();
+        for (const QString& line : result.out.split(QLatin1Char('\n')))
+            if (line.contains(QStringLiteral(": input ends early: ")))
+                named[engine].append(line);
+    }
+    EXPECT_EQ(named.value(Engines[0]), named.value(Engines[1]));
+}
+
 // --skip-existing keeps a result only when its frames run whole to its end
 // and hold its input's audio: cut, lengthened, zeroed, empty and header-only
 // results are made again, for inputs of several lengths.
@@ -247,20 +316,6 @@ TEST(WholeResult, SkipExistingKeepsOnlyWholeResults)
             EXPECT_EQ(file.readAll(), whole.value(result)) << result.toStdString();
         }
     }
-}
-
-// Runs the real ffmpeg program; its error output on failure.
-QString runFfmpeg(const QStringList& arguments)
-{
-    QProcess ffmpeg;
-    ffmpeg.setStandardInputFile(QProcess::nullDevice());
-    ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
-                             QStringLiteral("error"), QStringLiteral("-y")} +
-                     arguments);
-    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
-        return QString::fromUtf8(ffmpeg.readAllStandardError()) + QStringLiteral(" (failed)");
-    return {};
 }
 
 // The AC3 stream a result holds, in any container.
