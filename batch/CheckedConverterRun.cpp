@@ -3,6 +3,8 @@
 #include "batch/ConverterRun.h"
 #include "engine/Paths.h"
 
+#include <poll.h>
+
 namespace plumark {
 
 std::unique_ptr<JobRun> CheckedConverterRun::start(WorkerPool& pool, const QString& converterPath,
@@ -19,6 +21,27 @@ CheckedConverterRun::~CheckedConverterRun()
 {
     if (m_worker)
         m_worker->release();
+}
+
+transcode::Ac3Result checkJob(WorkerPool& pool, const BatchJob& job)
+{
+    const QByteArray output = nativePath(job.output);
+    QString unavailable;
+    WorkerPool::Worker* worker = pool.start({nativePath(job.input), output, job.rateToken,
+                                             transcode::containerOfResult(output), job.keepExisting,
+                                             transcode::Ac3Job::Task::Check},
+                                            &unavailable);
+    // Without a worker, the command is printed as it stands.
+    if (!worker)
+        return {true, {}};
+    while (!worker->ended()) {
+        pollfd watched{worker->replyFd(), POLLIN, 0};
+        ::poll(&watched, 1, 1000);
+        worker->read();
+    }
+    const transcode::Ac3Result checked = worker->result();
+    worker->release();
+    return checked;
 }
 
 transcode::Ac3Job CheckedConverterRun::workerJob(transcode::Ac3Job::Task task) const

@@ -53,4 +53,8 @@ private:
     std::pair<double, double> m_earlyEnd{-1, -1};
 };
 
+// The check alone, waited for, for a dry run: converted false with the reason
+// for a refused input, kept for a result that stands.
+transcode::Ac3Result checkJob(WorkerPool& pool, const BatchJob& job);
+
 } // namespace plumark

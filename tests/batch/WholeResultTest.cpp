@@ -451,6 +451,18 @@ TEST_P(DamagedResults, SkipExistingRedoesDamagedOrOtherResults)
         }
     }
 
+    // A dry run names the same files as kept, and prints the command of
+    // each other one.
+    const test::BatchResult dry = test::runConvert(
+        QStringList{QStringLiteral("--skip-existing"), QStringLiteral("--dry-run")} + arguments);
+    EXPECT_EQ(dry.exitCode, 0) << dry.err.toStdString();
+    for (const ResultCase& c : cases) {
+        const bool kept = std::string(c.name) == "whole";
+        const QString input = in + QStringLiteral("/%1.m4a").arg(c.name);
+        EXPECT_EQ(dry.err.contains(QStringLiteral("Skipped: ") + input), kept) << c.name;
+        EXPECT_EQ(dry.out.contains(input), !kept) << c.name;
+    }
+
     const test::BatchResult again =
         test::runConvert(QStringList{QStringLiteral("--skip-existing")} + arguments);
     EXPECT_EQ(again.exitCode, 0) << again.out.toStdString();
