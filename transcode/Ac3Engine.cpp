@@ -168,6 +168,7 @@ private:
             if (int(i) != m_streamIndex)
                 m_input->streams[i]->discard = AVDISCARD_ALL;
         m_stream = m_input->streams[m_streamIndex];
+        m_mp4 = std::strstr(m_input->iformat->name, "mp4") != nullptr;
         if (m_input->duration > 0)
             m_duration = double(m_input->duration) / AV_TIME_BASE;
         else if (m_stream->duration > 0)
@@ -183,7 +184,7 @@ private:
     void checkLimits()
     {
         QString refusal = m_allowance->tableRefusal(*m_stream);
-        if (refusal.isEmpty() && std::strstr(m_input->iformat->name, "mp4"))
+        if (refusal.isEmpty() && m_mp4)
             refusal = editListRefusal(m_job.input, m_stream->id);
         if (!refusal.isEmpty())
             fail(refusal);
@@ -237,9 +238,10 @@ private:
     // How far the input's audio reaches, by its packets' own times.
     void noteEnd(const AVPacket& packet)
     {
-        // A packet whose data the file's end cut: the input ends where it
-        // starts, however near its declared end.
-        m_dataCut = packet.flags & AV_PKT_FLAG_CORRUPT;
+        // A packet whose data the file's end cut, in a file whose index
+        // gives every packet's size: the input ends where it starts, however
+        // near its declared end.
+        m_dataCut = m_mp4 && (packet.flags & AV_PKT_FLAG_CORRUPT);
         if (packet.pts == AV_NOPTS_VALUE)
             return;
         const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
@@ -497,6 +499,7 @@ private:
     qint64 m_resultSamples = 0;
     double m_declaredLength = -1;
     double m_end = -1;
+    bool m_mp4 = false; // the MP4 family: boxes, an index of packets
     bool m_dataCut = false;
     double m_cutAt = -1;
     bool m_planning = false;
