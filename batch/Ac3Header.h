@@ -14,22 +14,6 @@ struct Ac3Header
 // Reads the header at the start of the file: no external tool, a few bytes.
 Ac3Header readAc3Header(const QString& path);
 
-// What the frames of an AC3 file say, read one frame header after another.
-struct Ac3Frames
-{
-    bool whole = false; // one or more AC3 frames, the last ending at the file's end
-    qint64 frames = 0;
-    int sampleRate = 0;
-    int bitRateKbps = 0; // the first frame's
-};
-
-Ac3Frames readAc3Frames(const QString& path);
-
-// The same for a result in any container (by its name's extension): for
-// Matroska and MP4, every packet of its AC3 stream is one or more whole
-// frames, the container is read to its end and ends at the file's end.
-Ac3Frames readResultFrames(const QString& path);
-
 // The rate of a result in any container, from its first frame; 0 when it
 // has none.
 int resultRateKbps(const QString& path);

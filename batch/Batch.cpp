@@ -3,9 +3,9 @@
 #include "base/Failure.h"
 #include "batch/BatchOptions.h"
 #include "batch/BoxRate.h"
+#include "batch/CheckedFfmpegRun.h"
 #include "batch/ConsoleReporter.h"
 #include "batch/ContainerCommand.h"
-#include "batch/FfmpegRun.h"
 #include "batch/FileListInput.h"
 #include "batch/JobPlan.h"
 #include "batch/MakeFolder.h"
@@ -122,7 +122,8 @@ std::unique_ptr<ToolsFolder> provideTools(bool converter, bool probe, QString& p
 
 // Prints each command line instead of running it.
 int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
-                  const std::function<QString(BatchJob&)>& findRate, StopSignal& stop)
+                  const std::function<QString(BatchJob&)>& findRate, WorkerPool& workers,
+                  StopSignal& stop)
 {
     bool allConvertible = true;
     for (BatchJob& job : jobs) {
@@ -138,6 +139,16 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
                               : refusalReason(job.input, job.output);
         if (refusal.isEmpty() && job.rateToken.isEmpty())
             refusal = findRate(job);
+        if (refusal.isEmpty()) {
+            // What a run would keep or refuse, by a worker as there.
+            const transcode::Ac3Result checked = checkJob(workers, job);
+            if (checked.kept) {
+                printTo(stderr, QStringLiteral("Skipped: %1: The result already exists.\n")
+                                    .arg(printableName(job.input)));
+                continue;
+            }
+            refusal = checked.reason;
+        }
         if (!refusal.isEmpty()) {
             printTo(stderr, QStringLiteral("Not converted: %1: %2\n")
                                 .arg(printableName(job.input), printableName(refusal)));
@@ -233,6 +244,9 @@ int convert(const BatchOptions& options)
         return true;
     };
 
+    // Workers convert, or read the inputs for the ffmpeg program's runs and
+    // a dry run's checks.
+    auto workers = std::make_unique<WorkerPool>(transcode::runConverterWorker, options.jobs);
     if (options.dryRun)
         return printResult({}, printCommands(
                                    jobs, tools->converterPath(),
@@ -244,21 +258,19 @@ int convert(const BatchOptions& options)
                                        job.rateToken = found.token;
                                        return found.failure;
                                    },
-                                   stop));
+                                   *workers, stop));
 
     ProgressDisplay display(ProgressDisplay::findTerminal());
     Scheduler::Setup setup;
     setup.jobs = options.jobs;
-    std::unique_ptr<WorkerPool> workers;
     if (options.converter == BatchOptions::Converter::Builtin) {
-        workers = std::make_unique<WorkerPool>(transcode::runConverterWorker, options.jobs);
         setup.startRun = [&](const BatchJob& job, QString* failure) {
             return WorkerRun::start(*workers, job, failure);
         };
     } else {
-        setup.startRun = [converter = tools->converterPath()](const BatchJob& job,
-                                                              QString* failure) {
-            return FfmpegRun::start(converter, job, failure);
+        setup.startRun = [&, converter = tools->converterPath()](const BatchJob& job,
+                                                                 QString* failure) {
+            return CheckedFfmpegRun::start(*workers, converter, job, failure);
         };
     }
     if (sameRate) {

@@ -14,6 +14,8 @@ struct BatchJob
     QString folderToMake; // a mirrored sub-folder made before converting; empty when none
     QString rateToken;    // the rate asked of the converter; empty until known
     QString rateNote;     // why the input's own rate could not be read; empty when it was
+    // --skip-existing: a result already there that this job would write is kept.
+    bool keepExisting = false;
     State state = State::Pending;
     QString reason;       // why it was skipped or not converted
     int resultKbps = 0;   // the rate the result has, read from its header

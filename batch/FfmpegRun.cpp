@@ -1,7 +1,6 @@
 #include "batch/FfmpegRun.h"
 
 #include "batch/ContainerCommand.h"
-#include "batch/ExistingResult.h"
 
 #include "base/ResultFile.h"
 #include "engine/CommandLine.h"
@@ -22,8 +21,6 @@ namespace {
 constexpr int EndingWaitMs = 20;
 constexpr int TerminateWaitMs = 5000;
 constexpr int KillWaitMs = 2000;
-// A whole input's last progress report is within a frame of its length.
-constexpr double EarlyEndSlackSeconds = 0.5;
 
 } // namespace
 
@@ -36,7 +33,7 @@ std::unique_ptr<JobRun> FfmpegRun::start(const QString& converterPath, const Bat
     const CommandLine command =
         converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
                          converterOptionsFor(transcode::containerOfResult(partial)));
-    std::unique_ptr<FfmpegRun> run(new FfmpegRun(job.input, nativePath(job.output), partial));
+    std::unique_ptr<FfmpegRun> run(new FfmpegRun(nativePath(job.output), partial));
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
     if (!error) {
@@ -112,14 +109,10 @@ QString FfmpegRun::failure()
 
 std::pair<double, double> FfmpegRun::earlyEnd()
 {
-    // The converter's last report says how far it got in the input. With a
-    // cover copied beside the audio, newer ffmpeg programs report the
-    // cover's time there: a result that holds all of the input's audio did
-    // not end early.
-    if (m_progress.duration() > 0 &&
-        m_progress.position() < m_progress.duration() - EarlyEndSlackSeconds &&
-        !isWholeResultOf(m_input, pathFromNative(m_output)))
-        return {m_progress.position(), m_progress.duration()};
+    // Where the input ends is read from the input by a worker, as the
+    // in-process engine reads it (CheckedFfmpegRun): the program's
+    // reports show the cover's time beside the audio, and miss a cut at a
+    // fragment's end.
     return {-1, -1};
 }
 

@@ -26,13 +26,12 @@ public:
     bool awaitStop() override;
 
 private:
-    FfmpegRun(QString input, QByteArray output, QByteArray partial)
-        : m_input(std::move(input)), m_output(std::move(output)), m_partial(std::move(partial))
+    FfmpegRun(QByteArray output, QByteArray partial)
+        : m_output(std::move(output)), m_partial(std::move(partial))
     {
     }
     void closeOutput();
 
-    QString m_input;
     QByteArray m_output;
     QByteArray m_partial; // what the converter writes, renamed to m_output once whole
     bool m_committed = false;

@@ -1,6 +1,5 @@
 #include "batch/JobPlan.h"
 
-#include "batch/ExistingResult.h"
 #include "engine/ConversionRules.h"
 #include "engine/OutputClaims.h"
 #include "engine/Paths.h"
@@ -95,16 +94,10 @@ QList<BatchJob> planJobs(const BatchOptions& options, Reporter& reporter)
             job.state = BatchJob::State::NotConverted;
     }
 
-    if (options.skipExisting) {
-        for (BatchJob& job : jobs) {
-            if (job.state == BatchJob::State::Pending &&
-                refusalReason(job.input, job.output).isEmpty() &&
-                isWholeResultOf(job.input, job.output)) {
-                job.state = BatchJob::State::Skipped;
-                job.reason = QStringLiteral("The result already exists.");
-            }
-        }
-    }
+    // Whether a result already there stands is found when the job's turn
+    // comes, by a worker: it reads the input, which this process never does.
+    for (BatchJob& job : jobs)
+        job.keepExisting = options.skipExisting;
     return jobs;
 }
 

@@ -12,8 +12,8 @@ namespace plumark {
 // it is, a folder argument scanned with its tree like the folder button.
 // An input whose result would replace a file of the batch or an earlier
 // input's result is marked as not converted, with the reason. With
-// --skip-existing, an input whose result is already a readable AC3 is marked
-// as skipped.
+// --skip-existing, each job is marked to keep a result already there that it
+// would write.
 QList<BatchJob> planJobs(const BatchOptions& options, Reporter& reporter);
 
 } // namespace plumark

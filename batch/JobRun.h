@@ -27,6 +27,9 @@ public:
     // For one that counts: where its input's data ended before its declared
     // length, and that length, in seconds; both -1 when the input was whole.
     virtual std::pair<double, double> earlyEnd() = 0;
+    // For one that counts: the result already there was what this job would
+    // write, and was kept (--skip-existing); nothing was converted.
+    virtual bool kept() { return false; }
     // The input's length in seconds (-1 when unknown) and how far it is.
     virtual double duration() const = 0;
     virtual double position() const = 0;

@@ -173,6 +173,10 @@ void Scheduler::finish(Running& running)
         endJob(job, BatchJob::State::NotConverted, reason);
         return;
     }
+    if (running.run->kept()) {
+        endJob(job, BatchJob::State::Skipped, QStringLiteral("The result already exists."));
+        return;
+    }
     job.resultKbps = resultRateKbps(job.output);
     std::tie(job.endedAt, job.declaredLength) = running.run->earlyEnd();
     endJob(job, BatchJob::State::Converted);

@@ -7,9 +7,10 @@ namespace plumark {
 std::unique_ptr<JobRun> WorkerRun::start(WorkerPool& pool, const BatchJob& job, QString* failure)
 {
     const QByteArray output = nativePath(job.output);
-    WorkerPool::Worker* worker = pool.start(
-        {nativePath(job.input), output, job.rateToken, transcode::containerOfResult(output)},
-        failure);
+    WorkerPool::Worker* worker =
+        pool.start({nativePath(job.input), output, job.rateToken,
+                    transcode::containerOfResult(output), job.keepExisting},
+                   failure);
     if (!worker)
         return nullptr;
     return std::unique_ptr<JobRun>(new WorkerRun(*worker));

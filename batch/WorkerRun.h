@@ -24,6 +24,7 @@ public:
     {
         return {m_worker.result().endedAt, m_worker.result().declaredLength};
     }
+    bool kept() override { return m_worker.result().kept; }
     double duration() const override { return m_worker.duration(); }
     double position() const override { return m_worker.position(); }
     void terminate() override { m_worker.terminate(); }

@@ -1,6 +1,8 @@
 #include "transcode/Ac3Converter.h"
 
+#include "transcode/Ac3Frames.h"
 #include "transcode/AvHandles.h"
+#include "transcode/EditList.h"
 #include "transcode/FormatChain.h"
 #include "transcode/InputFormats.h"
 #include "transcode/JobLimits.h"
@@ -64,6 +66,7 @@ public:
     void run()
     {
         openInput();
+        checkLimits();
         openDecoder();
         Packet packet(av_packet_alloc());
         if (!packet)
@@ -79,6 +82,61 @@ public:
         }
         decode(nullptr);
         finish();
+    }
+
+    // The shape of the frames run() would write: the input is decoded up to
+    // its first frame, which shapes the chain and the encoder as it would
+    // there, and the encoder makes one frame of silence. Nothing is written.
+    Ac3Shape plan()
+    {
+        m_planning = true;
+        openInput();
+        checkLimits();
+        openDecoder();
+        Packet packet(av_packet_alloc());
+        if (!packet)
+            check(AVERROR(ENOMEM));
+        while (!m_chainReady && av_read_frame(m_input.get(), packet.get()) >= 0) {
+            if (packet->stream_index == m_streamIndex)
+                decode(packet.get());
+            av_packet_unref(packet.get());
+        }
+        if (!m_chainReady)
+            decode(nullptr);
+        if (!m_chainReady)
+            configureFromStream();
+        return silentFrameShape();
+    }
+
+    // Reads the input's audio packets to its end, decoding nothing, for
+    // where its data ends (shortfall()).
+    void measure()
+    {
+        openInput();
+        Packet packet(av_packet_alloc());
+        if (!packet)
+            check(AVERROR(ENOMEM));
+        while (av_read_frame(m_input.get(), packet.get()) >= 0) {
+            if (packet->stream_index == m_streamIndex)
+                noteEnd(*packet);
+            av_packet_unref(packet.get());
+        }
+    }
+
+    // Why the input is refused before anything is decoded: what it declares
+    // cannot be held, or it repeats its audio. Empty when it is not, or when
+    // it cannot even be opened (the converter then says why).
+    QString refusal()
+    {
+        try {
+            openInput();
+        } catch (const ConverterFailure& failure) {
+            // Tables too large to hold are refused; any other fault is the
+            // converter's to name.
+            return failure.reason == memoryLimitReason() ? failure.reason : QString();
+        }
+        checkLimits();
+        return {};
     }
 
 private:
@@ -110,18 +168,26 @@ private:
             if (int(i) != m_streamIndex)
                 m_input->streams[i]->discard = AVDISCARD_ALL;
         m_stream = m_input->streams[m_streamIndex];
+        m_mp4 = std::strstr(m_input->iformat->name, "mp4") != nullptr;
         if (m_input->duration > 0)
             m_duration = double(m_input->duration) / AV_TIME_BASE;
         else if (m_stream->duration > 0)
             m_duration = double(m_stream->duration) * av_q2d(m_stream->time_base);
         m_allowance.emplace(*m_input, *m_stream);
-        const QString refusal = m_allowance->tableRefusal(*m_stream);
-        if (!refusal.isEmpty())
-            fail(refusal);
         // The audio stream's own length, where the container gives it.
         m_declaredLength = m_stream->duration > 0
                                ? double(m_stream->duration) * av_q2d(m_stream->time_base)
                                : m_duration;
+    }
+
+    // What the input declares must be what it can hold.
+    void checkLimits()
+    {
+        QString refusal = m_allowance->tableRefusal(*m_stream);
+        if (refusal.isEmpty() && m_mp4)
+            refusal = editListRefusal(m_job.input, m_stream->id);
+        if (!refusal.isEmpty())
+            fail(refusal);
     }
 
     void openDecoder()
@@ -172,9 +238,15 @@ private:
     // How far the input's audio reaches, by its packets' own times.
     void noteEnd(const AVPacket& packet)
     {
+        // A packet whose data the file's end cut, in a file whose index
+        // gives every packet's size: the input ends where it starts, however
+        // near its declared end.
+        m_dataCut = m_mp4 && (packet.flags & AV_PKT_FLAG_CORRUPT);
         if (packet.pts == AV_NOPTS_VALUE)
             return;
         const int64_t start = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
+        if (m_dataCut)
+            m_cutAt = double(packet.pts - start) * av_q2d(m_stream->time_base);
         m_end = std::max(m_end, double(packet.pts + std::max<int64_t>(packet.duration, 0) - start) *
                                     av_q2d(m_stream->time_base));
     }
@@ -215,6 +287,11 @@ private:
 
     void filter(AVFrame* frame)
     {
+        if (m_planning) {
+            if (!m_chainReady)
+                configureChain(*frame);
+            return;
+        }
         if (!m_chainReady || m_chain.differsFrom(*frame)) {
             // The audio changed shape: what the old graph holds in whole
             // frames goes on, and a new graph takes over.
@@ -257,7 +334,31 @@ private:
         if (opened < 0)
             fail(QStringLiteral("Error while opening encoder for output stream #0:0 - maybe "
                                 "incorrect parameters such as bit_rate, rate, width or height"));
-        openOutput();
+        if (!m_planning)
+            openOutput();
+    }
+
+    Ac3Shape silentFrameShape()
+    {
+        Frame silence(av_frame_alloc());
+        Packet packet(av_packet_alloc());
+        if (!silence || !packet)
+            check(AVERROR(ENOMEM));
+        silence->format = m_encoder->sample_fmt;
+        silence->sample_rate = m_encoder->sample_rate;
+        silence->nb_samples = m_encoder->frame_size;
+        check(av_channel_layout_copy(&silence->ch_layout, &m_encoder->ch_layout));
+        check(av_frame_get_buffer(silence.get(), 0));
+        av_samples_set_silence(silence->extended_data, 0, silence->nb_samples,
+                               silence->ch_layout.nb_channels, m_encoder->sample_fmt);
+        check(avcodec_send_frame(m_encoder.get(), silence.get()));
+        check(avcodec_send_frame(m_encoder.get(), nullptr));
+        check(avcodec_receive_packet(m_encoder.get(), packet.get()));
+        Ac3Shape shape;
+        int frameBytes = 0;
+        if (!readAc3Shape(packet->data, packet->size, &shape, &frameBytes))
+            fail(QStringLiteral("The encoder made no AC3 frame."));
+        return shape;
     }
 
     void openOutput()
@@ -332,23 +433,27 @@ private:
         }
     }
 
+    // Nothing was decoded: the stream's own parameters shape the graph.
+    void configureFromStream()
+    {
+        const AVCodecParameters& parameters = *m_stream->codecpar;
+        if (parameters.format < 0 || parameters.sample_rate <= 0)
+            fail(m_decodeErrors > 0 ? m_lastDecodeError
+                                    : QStringLiteral("Cannot determine the format of the "
+                                                     "audio stream."));
+        Frame shape(av_frame_alloc());
+        if (!shape)
+            check(AVERROR(ENOMEM));
+        shape->format = parameters.format;
+        shape->sample_rate = parameters.sample_rate;
+        check(av_channel_layout_copy(&shape->ch_layout, &parameters.ch_layout));
+        configureChain(*shape);
+    }
+
     void finish()
     {
-        if (!m_chainReady) {
-            // Nothing was decoded: the stream's own parameters shape the graph.
-            const AVCodecParameters& parameters = *m_stream->codecpar;
-            if (parameters.format < 0 || parameters.sample_rate <= 0)
-                fail(m_decodeErrors > 0 ? m_lastDecodeError
-                                        : QStringLiteral("Cannot determine the format of the "
-                                                         "audio stream."));
-            Frame shape(av_frame_alloc());
-            if (!shape)
-                check(AVERROR(ENOMEM));
-            shape->format = parameters.format;
-            shape->sample_rate = parameters.sample_rate;
-            check(av_channel_layout_copy(&shape->ch_layout, &parameters.ch_layout));
-            configureChain(*shape);
-        }
+        if (!m_chainReady)
+            configureFromStream();
         check(m_chain.push(nullptr), QStringLiteral("Error while filtering"));
         drainChain(true);
         encode(nullptr);
@@ -373,6 +478,8 @@ public:
     // Where an input that ended early ended, and the length it declared.
     std::pair<double, double> shortfall() const
     {
+        if (m_declaredLength > 0 && m_dataCut && m_cutAt >= 0)
+            return {m_cutAt, m_declaredLength};
         if (m_declaredLength > 0 && m_end >= 0 && m_end < m_declaredLength - EarlyEndSlack)
             return {m_end, m_declaredLength};
         return {-1, -1};
@@ -392,6 +499,10 @@ private:
     qint64 m_resultSamples = 0;
     double m_declaredLength = -1;
     double m_end = -1;
+    bool m_mp4 = false; // the MP4 family: boxes, an index of packets
+    bool m_dataCut = false;
+    double m_cutAt = -1;
+    bool m_planning = false;
     Codec m_decoder;
     Frame m_frame;
     Frame m_filtered;
@@ -426,6 +537,54 @@ Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressRepo
     } catch (const std::bad_alloc&) {
         result.discard();
         return {false, memoryLimitReason()};
+    }
+}
+
+Ac3Plan planAc3(const Ac3Job& job)
+{
+    capLibraryAllocations();
+    ResultFile unused;
+    const ProgressReport none;
+    try {
+        Conversion conversion(job, unused, none);
+        return {{}, conversion.plan()};
+    } catch (const ConverterFailure& failure) {
+        return {failure.reason, {}};
+    } catch (const std::bad_alloc&) {
+        return {memoryLimitReason(), {}};
+    }
+}
+
+Ac3Result measureInput(const Ac3Job& job)
+{
+    capLibraryAllocations();
+    ResultFile unused;
+    const ProgressReport none;
+    try {
+        Conversion conversion(job, unused, none);
+        conversion.measure();
+        Ac3Result measured{true, {}};
+        std::tie(measured.endedAt, measured.declaredLength) = conversion.shortfall();
+        return measured;
+    } catch (const ConverterFailure& failure) {
+        return {false, failure.reason};
+    } catch (const std::bad_alloc&) {
+        return {false, memoryLimitReason()};
+    }
+}
+
+QString inputRefusal(const Ac3Job& job)
+{
+    capLibraryAllocations();
+    ResultFile unused;
+    const ProgressReport none;
+    try {
+        Conversion conversion(job, unused, none);
+        return conversion.refusal();
+    } catch (const ConverterFailure& failure) {
+        return failure.reason;
+    } catch (const std::bad_alloc&) {
+        return memoryLimitReason();
     }
 }
 

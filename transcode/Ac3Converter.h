@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/ResultFile.h"
+#include "transcode/Ac3Frames.h"
 #include "transcode/Container.h"
 
 #include <QByteArray>
@@ -15,10 +16,19 @@ namespace plumark::transcode {
 // valid UTF-8 or not, is reached.
 struct Ac3Job
 {
+    // What a converter worker does with the job: convert it; for the ffmpeg
+    // program, check it before (inputRefusal, and resultMatches when asked)
+    // or measure its input after (measureInput).
+    enum class Task : qint8 { Convert, Check, Measure };
+
     QByteArray input;
     QByteArray output;
     QString rateToken;
     Container container = Container::Ac3;
+    // With --skip-existing: a result already at output that is what this job
+    // would write (resultMatches) is kept, and nothing is converted.
+    bool keepMatchingResult = false;
+    Task task = Task::Convert;
 };
 
 struct Ac3Result
@@ -30,6 +40,8 @@ struct Ac3Result
     // Both -1 when it was whole.
     double endedAt = -1;
     double declaredLength = -1;
+    // The result already there was kept (keepMatchingResult).
+    bool kept = false;
 };
 
 // Seconds of input done, and the input's length (-1 when unknown).
@@ -47,5 +59,26 @@ using ProgressReport = std::function<void(double position, double duration)>;
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress = {});
 // The same, writing through result, which the caller may watch.
 Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressReport& progress = {});
+
+// What a conversion of the job would write, found without writing: the shape
+// of its AC3 frames, from one frame of silence its encoder makes, opened on
+// the input's first decoded frame as the conversion opens it. failure says
+// why the conversion would fail instead.
+struct Ac3Plan
+{
+    QString failure;
+    Ac3Shape shape;
+};
+Ac3Plan planAc3(const Ac3Job& job);
+
+// Where the job's input's audio data ends before its declared length, as a
+// conversion would find it (endedAt and declaredLength), read without
+// decoding; converted false with the reason when the input cannot be read.
+Ac3Result measureInput(const Ac3Job& job);
+
+// Why the job's input is refused before anything is converted: tables it
+// cannot hold, an edit list that repeats its audio. Empty otherwise, also
+// when the library cannot open it at all.
+QString inputRefusal(const Ac3Job& job);
 
 } // namespace plumark::transcode

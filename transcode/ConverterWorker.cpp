@@ -1,6 +1,7 @@
 #include "transcode/ConverterWorker.h"
 
 #include "transcode/Ac3Converter.h"
+#include "transcode/ExistingResult.h"
 #include "transcode/JobLimits.h"
 #include "transcode/WorkerProtocol.h"
 
@@ -71,6 +72,53 @@ void remember(const QByteArray& partial)
     converting = 1;
 }
 
+Ac3Result convert(const Ac3Job& job)
+{
+    ResultFile file;
+    // The batch learns the partial name too: a worker ended by force
+    // cannot remove it itself.
+    file.onCreated([](const QByteArray& partial) {
+        remember(partial);
+        WorkerReply reply;
+        reply.kind = WorkerReply::Kind::Partial;
+        reply.partial = partial;
+        writeMessage(STDOUT_FILENO, encodeReply(reply));
+    });
+    auto lastReport = std::chrono::steady_clock::now() - ProgressInterval;
+    bool replying = true;
+    return convertToAc3(job, file, [&](double position, double duration) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!replying || now - lastReport < ProgressInterval)
+            return;
+        lastReport = now;
+        WorkerReply reply;
+        reply.position = position;
+        reply.duration = duration;
+        replying = writeMessage(STDOUT_FILENO, encodeReply(reply));
+    });
+}
+
+Ac3Result runJob(const Ac3Job& job)
+{
+    // A result already there that this job would write stands.
+    if (job.task != Ac3Job::Task::Measure && job.keepMatchingResult && resultMatches(job)) {
+        Ac3Result kept{true, {}};
+        kept.kept = true;
+        return kept;
+    }
+    switch (job.task) {
+    case Ac3Job::Task::Convert:
+        break;
+    case Ac3Job::Task::Check: {
+        const QString refusal = inputRefusal(job);
+        return {refusal.isEmpty(), refusal};
+    }
+    case Ac3Job::Task::Measure:
+        return measureInput(job);
+    }
+    return convert(job);
+}
+
 } // namespace
 
 int runConverterWorker()
@@ -82,29 +130,7 @@ int runConverterWorker()
         const Ac3Job job = decodeJob(*message);
         if (!crashName.isEmpty() && job.input.mid(job.input.lastIndexOf('/') + 1) == crashName)
             std::abort();
-
-        ResultFile file;
-        // The batch learns the partial name too: a worker ended by force
-        // cannot remove it itself.
-        file.onCreated([](const QByteArray& partial) {
-            remember(partial);
-            WorkerReply reply;
-            reply.kind = WorkerReply::Kind::Partial;
-            reply.partial = partial;
-            writeMessage(STDOUT_FILENO, encodeReply(reply));
-        });
-        auto lastReport = std::chrono::steady_clock::now() - ProgressInterval;
-        bool replying = true;
-        const Ac3Result result = convertToAc3(job, file, [&](double position, double duration) {
-            const auto now = std::chrono::steady_clock::now();
-            if (!replying || now - lastReport < ProgressInterval)
-                return;
-            lastReport = now;
-            WorkerReply reply;
-            reply.position = position;
-            reply.duration = duration;
-            replying = writeMessage(STDOUT_FILENO, encodeReply(reply));
-        });
+        const Ac3Result result = runJob(job);
         converting = 0;
 
         WorkerReply reply;

@@ -26,7 +26,8 @@ QByteArray encodeJob(const Ac3Job& job)
 {
     QByteArray message;
     QDataStream stream(&message, QIODevice::WriteOnly);
-    stream << job.input << job.output << job.rateToken.toUtf8() << qint8(job.container);
+    stream << job.input << job.output << job.rateToken.toUtf8() << qint8(job.container)
+           << job.keepMatchingResult << qint8(job.task);
     return message;
 }
 
@@ -36,10 +37,13 @@ Ac3Job decodeJob(const QByteArray& message)
     Ac3Job job;
     QByteArray rate;
     qint8 container = 0;
-    stream >> job.input >> job.output >> rate >> container;
+    qint8 task = 0;
+    stream >> job.input >> job.output >> rate >> container >> job.keepMatchingResult >> task;
     job.rateToken = QString::fromUtf8(rate);
     if (container == qint8(Container::Matroska) || container == qint8(Container::Mp4))
         job.container = Container(container);
+    if (task == qint8(Ac3Job::Task::Check) || task == qint8(Ac3Job::Task::Measure))
+        job.task = Ac3Job::Task(task);
     return job;
 }
 
@@ -57,7 +61,7 @@ QByteArray encodeReply(const WorkerReply& reply)
         break;
     case WorkerReply::Kind::Result:
         stream << reply.result.converted << reply.result.reason << reply.result.endedAt
-               << reply.result.declaredLength;
+               << reply.result.declaredLength << reply.result.kept;
         break;
     }
     return message;
@@ -100,7 +104,7 @@ std::optional<WorkerReply> MessageReader::nextReply()
         break;
     case WorkerReply::Kind::Result:
         stream >> reply.result.converted >> reply.result.reason >> reply.result.endedAt >>
-            reply.result.declaredLength;
+            reply.result.declaredLength >> reply.result.kept;
         break;
     default:
         known = false;

@@ -1,7 +1,8 @@
 // Small crafted inputs that ask a converter for gigabytes (tables of millions
 // of samples, frames of minutes, a rate of gigahertz) or for endless audio (an
 // edit list that plays the track again and again): each fails its file with
-// the bound's reason, and its worker's memory stays far below what it asked.
+// its reason, and its worker's memory stays far below what it asked.
+#include "BatchProcess.h"
 #include "batch/WorkerPool.h"
 #include "support/ConverterJob.h"
 #include "support/Media.h"
@@ -12,8 +13,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 using namespace plumark;
 using namespace plumark::test;
@@ -167,7 +172,8 @@ const Crafted crafted[] = {
          file.replace(table + "/stts", fullBox("stts", {1, 85'000'000, 1024}));
      },
      "declares 85000000 samples, more than its"},
-    // The one-second track played 20,000 times over: 5.5 hours of result.
+    // The one-second track played 20,000 times over: 5.5 hours of result,
+    // refused before anything is decoded.
     {"edit_list_repeated_20000_times",
      [](Mp4& file) {
          QList<quint32> entries{20'000};
@@ -175,7 +181,7 @@ const Crafted crafted[] = {
              entries += {1000, 1024, 0x10000};
          file.replace("moov/trak/edts/elst", fullBox("elst", entries));
      },
-     "far more audio than its own length"},
+     "edit list plays 20000.0 s of audio from the 1.0 s its track holds"},
     // Frames of 16 million samples (6 minutes each) in a few kilobytes.
     {"alac_frames_of_16_million_samples",
      [](Mp4& file) {
@@ -277,5 +283,172 @@ TEST_P(CraftedInput, FailsWithItsReasonInBoundedMemory)
 
 INSTANTIATE_TEST_SUITE_P(Inputs, CraftedInput, ::testing::ValuesIn(crafted),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Makes an M4A of one second with the real ffmpeg, with extra options.
+QByteArray madeM4a(const QString& path, const QStringList& options = {})
+{
+    QProcess ffmpeg;
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                             QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                             QStringLiteral("-i"), QStringLiteral("sine=f=440:r=48000:d=1"),
+                             QStringLiteral("-c:a"), QStringLiteral("aac")} +
+                     options + QStringList{path});
+    EXPECT_TRUE(ffmpeg.waitForFinished(60000));
+    EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().toStdString();
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    return file.readAll();
+}
+
+// What a batch said and the most memory it or any of its workers held.
+struct MeasuredBatch
+{
+    int exitCode = -1;
+    QString out;
+    qint64 peakMb = -1;
+};
+
+// Runs the batch as a child of this process, so that its resource use,
+// with that of the workers it reaped, is read when it ends.
+MeasuredBatch runMeasured(const QStringList& arguments, const QString& outputFile)
+{
+    QList<QByteArray> words{QByteArrayLiteral(PLUMARK_BINARY_DIR "/plumark"), "convert"};
+    for (const QString& argument : arguments)
+        words.append(QFile::encodeName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    const QByteArray output = QFile::encodeName(outputFile);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    MeasuredBatch measured;
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        return measured;
+    int status = 0;
+    rusage usage{};
+    if (::wait4(pid, &status, 0, &usage) != pid)
+        return measured;
+    measured.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    measured.peakMb = usage.ru_maxrss / 1024;
+    QFile file(outputFile);
+    if (file.open(QIODevice::ReadOnly))
+        measured.out = QString::fromUtf8(file.readAll());
+    return measured;
+}
+
+struct CraftedBatch
+{
+    const char* name;
+    QStringList ffmpegOptions; // how the input to craft is made
+    void (*craft)(Mp4& file);
+    const char* reason; // a part of the reason
+};
+
+void PrintTo(const CraftedBatch& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const CraftedBatch craftedBatches[] = {
+    {"sample_table_of_85_million",
+     {},
+     [](Mp4& file) {
+         const QByteArray table = SampleTable;
+         file.replace(table + "/stsz", fullBox("stsz", {6, 85'000'000}));
+         file.replace(table + "/stsc", fullBox("stsc", {1, 1, 85'000'000, 1}));
+         file.replace(table + "/stts", fullBox("stts", {1, 85'000'000, 1024}));
+     },
+     "declares 85000000 samples, more than its"},
+    // A fragment whose run claims 85 million samples of the default size: its
+    // index alone would take 2 GB. Without the random-access index at the
+    // end, every fragment is read when the file is opened.
+    {"fragment_of_85_million",
+     {QStringLiteral("-movflags"), QStringLiteral("frag_keyframe+empty_moov")},
+     [](Mp4& file) {
+         const qsizetype run = file.find("moof/traf/trun").constLast();
+         const QByteArray offset = file.bytes().mid(run + 16, 4);
+         file.replace("moof/traf/trun", box("trun", be32(1) + be32(85'000'000) + offset));
+         file.replace("mfra", box("free", {}));
+     },
+     "more memory than one conversion may use"},
+    // The one-second track played 3,000 times over: 50 minutes of result.
+    {"edit_list_repeated_3000_times",
+     {},
+     [](Mp4& file) {
+         QList<quint32> entries{3'000};
+         for (int i = 0; i < 3'000; ++i)
+             entries += {1000, 1024, 0x10000};
+         file.replace("moov/trak/edts/elst", fullBox("elst", entries));
+     },
+     "repeats its audio"},
+};
+
+class CraftedBatchInput : public testing::TestWithParam<std::tuple<CraftedBatch, const char*>>
+{
+};
+
+// A crafted input with a result already there (--skip-existing) is refused
+// with its reason by either engine, before any converter starts: the batch
+// and its workers stay far below what it asks, the old result stays and no
+// other file is left.
+TEST_P(CraftedBatchInput, IsRefusedWithTheBatchInBoundedMemory)
+{
+    const auto& [crafted, engine] = GetParam();
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    QDir().mkpath(in);
+    Mp4 file(madeM4a(dir.filePath(QStringLiteral("made.m4a")), crafted.ffmpegOptions));
+    if (HasFatalFailure())
+        return;
+    crafted.craft(file);
+    if (HasFatalFailure())
+        return;
+    const QString input = in + QStringLiteral("/crafted.m4a");
+    writeFile(input, file.bytes());
+    ASSERT_LT(QFileInfo(input).size(), 300 * 1024);
+    // A whole AC3 result of another input stands at the output.
+    const QString result = in + QStringLiteral("/crafted.ac3");
+    madeM4a(dir.filePath(QStringLiteral("other.m4a")));
+    const BatchResult made =
+        runConvert({QStringLiteral("--bitrate"), QStringLiteral("192k"),
+                    QStringLiteral("--output-dir"), in, dir.filePath(QStringLiteral("other.m4a"))});
+    ASSERT_EQ(made.exitCode, 0) << made.out.toStdString();
+    ASSERT_TRUE(QFile::rename(in + QStringLiteral("/other.ac3"), result));
+    const QByteArray old = fileHash(result);
+
+    const MeasuredBatch batch = runMeasured(
+        {QStringLiteral("--engine"), QLatin1String(engine), QStringLiteral("--skip-existing"),
+         QStringLiteral("--bitrate"), QStringLiteral("192k"), input},
+        dir.filePath(QStringLiteral("summary")));
+    EXPECT_EQ(batch.exitCode, 1) << batch.out.toStdString();
+    EXPECT_TRUE(batch.out.contains(QStringLiteral("Not converted: 1"))) << batch.out.toStdString();
+    EXPECT_TRUE(batch.out.contains(QString::fromUtf8(crafted.reason))) << batch.out.toStdString();
+    EXPECT_EQ(fileHash(result), old);
+    EXPECT_EQ(QDir(in).entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("crafted.ac3"), QStringLiteral("crafted.m4a")}));
+#ifndef __SANITIZE_ADDRESS__
+    // What the input asks for is gigabytes; a batch and its workers hold
+    // tens of megabytes.
+    EXPECT_GT(batch.peakMb, 0);
+    EXPECT_LT(batch.peakMb, 300) << "megabytes";
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, CraftedBatchInput,
+                         testing::Combine(testing::ValuesIn(craftedBatches),
+                                          testing::Values("builtin", "ffmpeg")),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::get<1>(info.param);
+                         });
 
 } // namespace

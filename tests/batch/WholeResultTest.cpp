@@ -38,6 +38,20 @@ QProcess* startConvert(const QStringList& arguments, QObject* parent)
     return process;
 }
 
+// Runs the real ffmpeg program; its error output on failure.
+QString runFfmpeg(const QStringList& arguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                             QStringLiteral("error"), QStringLiteral("-y")} +
+                     arguments);
+    if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        return QString::fromUtf8(ffmpeg.readAllStandardError()) + QStringLiteral(" (failed)");
+    return {};
+}
+
 // Two batches on one output folder at once (a rerun while the first still
 // goes): every result is whole, no partial is left, and neither batch says
 // "Converted" for a result that is not there.
@@ -175,6 +189,61 @@ TEST(WholeResult, ATruncatedInputIsConvertedAndNamed)
     }
 }
 
+// A fragmented input cut short, within its audio or by its last few
+// kilobytes (a fragment's data cut, or only its index at the end), is named
+// as ending early by both engines alike.
+TEST(WholeResult, ACutFragmentedInputIsNamedByBothEngines)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    QDir().mkpath(in);
+    const struct
+    {
+        const char* name;
+        QStringList fragments;
+        std::function<qint64(qint64)> keep; // how many bytes the cut keeps
+    } cases[] = {
+        {"one-fragment-cut-at-40", {}, [](qint64 size) { return size * 4 / 10; }},
+        {"fragments-cut-at-40",
+         {QStringLiteral("-frag_duration"), QStringLiteral("2000000")},
+         [](qint64 size) { return size * 4 / 10; }},
+        {"one-fragment-cut-by-8k", {}, [](qint64 size) { return size - 8192; }},
+        {"fragments-cut-by-8k",
+         {QStringLiteral("-frag_duration"), QStringLiteral("2000000")},
+         [](qint64 size) { return size - 8192; }},
+    };
+    for (const auto& c : cases) {
+        const QString whole = dir.filePath(QStringLiteral("%1.m4a").arg(c.name));
+        ASSERT_EQ(runFfmpeg(QStringList{
+                                QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                QStringLiteral("sine=f=440:r=44100:d=20"), QStringLiteral("-c:a"),
+                                QStringLiteral("aac"), QStringLiteral("-movflags"),
+                                QStringLiteral("frag_keyframe+empty_moov")} +
+                            c.fragments + QStringList{whole}),
+                  QString());
+        QFile source(whole);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        test::writeFile(in + QStringLiteral("/%1.m4a").arg(c.name),
+                        source.read(c.keep(source.size())));
+    }
+
+    QMap<QString, QStringList> named;
+    for (const QString& engine : Engines) {
+        SCOPED_TRACE(engine.toStdString());
+        const test::BatchResult result =
+            test::runConvert({QStringLiteral("--engine"), engine, QStringLiteral("--bitrate"),
+                              QStringLiteral("192k"), in});
+        EXPECT_EQ(result.exitCode, 1) << result.out.toStdString();
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Converted: 4 of 4")));
+        EXPECT_TRUE(result.out.contains(QStringLiteral("Converted as far as the input goes: 4\n")))
+            << result.out.toStdString();
+        for (const QString& line : result.out.split(QLatin1Char('\n')))
+            if (line.contains(QStringLiteral(": input ends early: ")))
+                named[engine].append(line);
+    }
+    EXPECT_EQ(named.value(Engines[0]), named.value(Engines[1]));
+}
+
 // --skip-existing keeps a result only when its frames run whole to its end
 // and hold its input's audio: cut, lengthened, zeroed, empty and header-only
 // results are made again, for inputs of several lengths.
@@ -248,6 +317,172 @@ TEST(WholeResult, SkipExistingKeepsOnlyWholeResults)
         }
     }
 }
+
+// The AC3 stream a result holds, in any container.
+QByteArray ac3StreamOf(const QString& result)
+{
+    QProcess ffmpeg;
+    ffmpeg.setStandardInputFile(QProcess::nullDevice());
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                  QStringLiteral("-i"), result, QStringLiteral("-map"), QStringLiteral("0:a"),
+                  QStringLiteral("-c"), QStringLiteral("copy"), QStringLiteral("-f"),
+                  QStringLiteral("ac3"), QStringLiteral("-")});
+    ffmpeg.waitForFinished(60000);
+    return ffmpeg.readAllStandardOutput();
+}
+
+// Where the AC3 frame nearest the middle of the file starts.
+qsizetype middleFrame(const QByteArray& bytes)
+{
+    return bytes.indexOf(QByteArray("\x0B\x77", 2), bytes.size() / 2);
+}
+
+struct ResultCase
+{
+    const char* name;
+    // Damages a whole result's bytes; null for one made by ffmpeg instead.
+    std::function<QByteArray(QByteArray)> damage;
+    // The ffmpeg program's options for a whole result this job would not
+    // write; empty for a damaged one.
+    QStringList otherEncoding;
+};
+
+struct ResultKind
+{
+    const char* container;
+    const char* engine;
+};
+
+void PrintTo(const ResultKind& kind, std::ostream* os)
+{
+    *os << kind.container << " by " << kind.engine;
+}
+
+class DamagedResults : public testing::TestWithParam<ResultKind>
+{
+};
+
+// --skip-existing keeps a result only when it is what this run would write:
+// one damaged inside a frame (its length and headers intact), or whole but
+// at another bit rate, sample rate or channel layout, is made again; the
+// whole one is kept.
+TEST_P(DamagedResults, SkipExistingRedoesDamagedOrOtherResults)
+{
+    const QString container = QLatin1String(GetParam().container);
+    const QString engine = QLatin1String(GetParam().engine);
+    const QList<ResultCase> cases{
+        {"whole", [](QByteArray bytes) { return bytes; }, {}},
+        {"ten-bytes-flipped",
+         [](QByteArray bytes) {
+             const qsizetype frame = middleFrame(bytes);
+             for (qsizetype i = frame + 200; i < frame + 210; ++i)
+                 bytes[i] = char(~bytes[i]);
+             return bytes;
+         },
+         {}},
+        {"frame-inside-zeroed",
+         [](QByteArray bytes) {
+             const qsizetype frame = middleFrame(bytes);
+             return bytes.replace(frame + 8, 600, QByteArray(600, '\0'));
+         },
+         {}},
+        {"sector-zeroed",
+         [](QByteArray bytes) {
+             const qsizetype sector = middleFrame(bytes) / 512 * 512;
+             return bytes.replace(sector, 512, QByteArray(512, '\0'));
+         },
+         {}},
+        {"64k-for-192k", {}, {QStringLiteral("-ab"), QStringLiteral("64k")}},
+        {"44100-for-48000",
+         {},
+         {QStringLiteral("-ab"), QStringLiteral("192k"), QStringLiteral("-ar"),
+          QStringLiteral("44100")}},
+        {"mono-for-stereo",
+         {},
+         {QStringLiteral("-ab"), QStringLiteral("192k"), QStringLiteral("-ac"),
+          QStringLiteral("1")}},
+    };
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    QDir().mkpath(in);
+    const QString source = dir.filePath(QStringLiteral("source.m4a"));
+    ASSERT_EQ(
+        runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                   QStringLiteral("sine=f=440:r=48000:d=3"), QStringLiteral("-ac"),
+                   QStringLiteral("2"), QStringLiteral("-c:a"), QStringLiteral("aac"), source}),
+        QString());
+    for (const ResultCase& c : cases)
+        ASSERT_TRUE(QFile::copy(source, in + QStringLiteral("/%1.m4a").arg(c.name)));
+    const auto resultOf = [&](const ResultCase& c) {
+        return in + QStringLiteral("/%1.").arg(c.name) + container;
+    };
+    const QStringList arguments{QStringLiteral("--engine"),
+                                engine,
+                                QStringLiteral("--container"),
+                                container,
+                                QStringLiteral("--bitrate"),
+                                QStringLiteral("192k"),
+                                in};
+    const test::BatchResult first = test::runConvert(arguments);
+    ASSERT_EQ(first.exitCode, 0) << first.out.toStdString();
+
+    QMap<QString, QByteArray> streams;
+    for (const ResultCase& c : cases) {
+        const QString result = resultOf(c);
+        streams.insert(result, ac3StreamOf(result));
+        ASSERT_FALSE(streams.value(result).isEmpty()) << c.name;
+        if (c.damage) {
+            QFile file(result);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const QByteArray whole = file.readAll();
+            file.close();
+            const QByteArray damaged = c.damage(whole);
+            ASSERT_EQ(damaged.size(), whole.size()) << c.name;
+            test::writeFile(result, damaged);
+        } else {
+            ASSERT_EQ(runFfmpeg(QStringList{QStringLiteral("-i"),
+                                            in + QStringLiteral("/%1.m4a").arg(c.name),
+                                            QStringLiteral("-vn"), QStringLiteral("-acodec"),
+                                            QStringLiteral("ac3")} +
+                                c.otherEncoding + QStringList{result}),
+                      QString())
+                << c.name;
+        }
+    }
+
+    // A dry run names the same files as kept, and prints the command of
+    // each other one.
+    const test::BatchResult dry = test::runConvert(
+        QStringList{QStringLiteral("--skip-existing"), QStringLiteral("--dry-run")} + arguments);
+    EXPECT_EQ(dry.exitCode, 0) << dry.err.toStdString();
+    for (const ResultCase& c : cases) {
+        const bool kept = std::string(c.name) == "whole";
+        const QString input = in + QStringLiteral("/%1.m4a").arg(c.name);
+        EXPECT_EQ(dry.err.contains(QStringLiteral("Skipped: ") + input), kept) << c.name;
+        EXPECT_EQ(dry.out.contains(input), !kept) << c.name;
+    }
+
+    const test::BatchResult again =
+        test::runConvert(QStringList{QStringLiteral("--skip-existing")} + arguments);
+    EXPECT_EQ(again.exitCode, 0) << again.out.toStdString();
+    for (const ResultCase& c : cases) {
+        const bool kept = std::string(c.name) == "whole";
+        const QString input = in + QStringLiteral("/%1.m4a").arg(c.name);
+        const QString said =
+            kept ? QStringLiteral("] Skipped: ") + input : QStringLiteral("] Converted: ") + input;
+        EXPECT_TRUE(again.out.contains(said)) << c.name << "\n" << again.out.toStdString();
+        EXPECT_EQ(ac3StreamOf(resultOf(c)), streams.value(resultOf(c))) << c.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, DamagedResults,
+                         testing::Values(ResultKind{"ac3", "builtin"}, ResultKind{"mka", "builtin"},
+                                         ResultKind{"mp4", "builtin"}, ResultKind{"ac3", "ffmpeg"},
+                                         ResultKind{"mp4", "ffmpeg"}),
+                         [](const auto& info) {
+                             return std::string(info.param.container) + "_" + info.param.engine;
+                         });
 
 // The children of a process, by their parent's id in /proc.
 QList<pid_t> childrenOf(pid_t parent)

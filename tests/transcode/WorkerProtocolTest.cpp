@@ -16,7 +16,10 @@ TEST(WorkerProtocol, AJobWithAnyPathComesThroughAPipe)
     const Ac3Job job{QByteArray("/music/two\nlines \"quoted\" $HOME \xff\xfe.m4a"),
                      QByteArray("/out/-dash \xc3\xbcn\xc3\xaf"
                                 "code.ac3"),
-                     QStringLiteral("129k"), Container::Mp4};
+                     QStringLiteral("129k"),
+                     Container::Mp4,
+                     true,
+                     Ac3Job::Task::Check};
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_TRUE(writeMessage(fds[1], encodeJob(job)));
@@ -34,8 +37,12 @@ TEST(WorkerProtocol, AJobWithAnyPathComesThroughAPipe)
     EXPECT_EQ(read.output, job.output);
     EXPECT_EQ(read.rateToken, job.rateToken);
     EXPECT_EQ(read.container, Container::Mp4);
+    EXPECT_TRUE(read.keepMatchingResult);
+    EXPECT_EQ(read.task, Ac3Job::Task::Check);
     EXPECT_TRUE(decodeJob(*second).input.isEmpty());
     EXPECT_EQ(decodeJob(*second).container, Container::Ac3);
+    EXPECT_FALSE(decodeJob(*second).keepMatchingResult);
+    EXPECT_EQ(decodeJob(*second).task, Ac3Job::Task::Convert);
     EXPECT_FALSE(end);
 }
 
@@ -49,7 +56,7 @@ TEST(WorkerProtocol, RepliesCutAnywhereArriveWhole)
     partial.partial = QByteArray("/out/.a\nb.Xy12Zq.partial.ac3");
     WorkerReply result;
     result.kind = WorkerReply::Kind::Result;
-    result.result = {true, {}, 243.5, 600};
+    result.result = {true, {}, 243.5, 600, true};
     QByteArray bytes;
     for (const WorkerReply& reply : {progress, partial, result}) {
         const QByteArray payload = encodeReply(reply);
@@ -74,6 +81,7 @@ TEST(WorkerProtocol, RepliesCutAnywhereArriveWhole)
     EXPECT_TRUE(replies[2].result.converted);
     EXPECT_EQ(replies[2].result.endedAt, 243.5);
     EXPECT_EQ(replies[2].result.declaredLength, 600);
+    EXPECT_TRUE(replies[2].result.kept);
     EXPECT_FALSE(reader.malformed());
 }
 

@@ -1,11 +1,12 @@
-#include "batch/ContainerLayout.h"
+#include "transcode/ContainerLayout.h"
 
-#include "engine/Paths.h"
 #include "transcode/Container.h"
 
 #include <QFile>
+#include <fcntl.h>
+#include <unistd.h>
 
-namespace plumark {
+namespace plumark::transcode {
 
 namespace {
 
@@ -80,20 +81,25 @@ bool mp4SpansFile(QFile& file)
 
 } // namespace
 
-bool containerSpansFile(const QString& path)
+bool containerSpansFile(const QByteArray& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened by its bytes: the name need not be valid text.
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
-    switch (transcode::containerOfResult(nativePath(path))) {
-    case transcode::Container::Matroska:
+    }
+    switch (containerOfResult(path)) {
+    case Container::Matroska:
         return matroskaSpansFile(file);
-    case transcode::Container::Mp4:
+    case Container::Mp4:
         return mp4SpansFile(file);
-    case transcode::Container::Ac3:
+    case Container::Ac3:
         break;
     }
     return false;
 }
 
-} // namespace plumark
+} // namespace plumark::transcode

@@ -1,12 +1,13 @@
-#include "batch/ExistingResult.h"
+#include "transcode/ExistingResult.h"
 
-#include "batch/Ac3Header.h"
-#include "engine/Paths.h"
+#include "transcode/Ac3Frames.h"
 #include "transcode/AudioLength.h"
+#include "transcode/JobLimits.h"
 
+#include <algorithm>
 #include <cmath>
 
-namespace plumark {
+namespace plumark::transcode {
 
 namespace {
 
@@ -17,18 +18,23 @@ constexpr double ResampledSlack = 64;
 
 } // namespace
 
-bool isWholeResultOf(const QString& input, const QString& output)
+bool resultMatches(const Ac3Job& job)
 {
-    const Ac3Frames frames = readResultFrames(output);
+    capLibraryAllocations();
+    const Ac3Frames frames = readResultFrames(job.output);
     if (!frames.whole)
         return false;
-    const transcode::AudioLength length = transcode::decodedAudioLength(nativePath(input));
+    const Ac3Plan plan = planAc3(job);
+    if (!plan.failure.isEmpty() || !(plan.shape == frames.shape))
+        return false;
+    const AudioLength length = decodedAudioLength(job.input);
     if (length.samples <= 0)
         return false;
     // The input's audio at the result's rate, cut into whole frames, the
     // last one filled up.
-    const double samples = double(length.samples) * frames.sampleRate / length.sampleRate;
-    const double slack = frames.sampleRate == length.sampleRate ? 0.0 : ResampledSlack;
+    const int rate = frames.shape.sampleRate;
+    const double samples = double(length.samples) * rate / length.sampleRate;
+    const double slack = rate == length.sampleRate ? 0.0 : ResampledSlack;
     const auto framesFor = [](double count) {
         return qint64(std::ceil(std::max(count, 0.0) / SamplesPerFrame));
     };
@@ -36,4 +42,4 @@ bool isWholeResultOf(const QString& input, const QString& output)
            frames.frames <= framesFor(samples + slack);
 }
 
-} // namespace plumark
+} // namespace plumark::transcode
