@@ -152,10 +152,9 @@ private:
                      .arg(QString::fromUtf8(format->long_name ? format->long_name : format->name),
                           QString::fromUtf8(format->name)));
         AVFormatContext* input = nullptr;
-        AVDictionary* options = nullptr;
-        restrictToMusicFormats(&options);
-        const int opened = avformat_open_input(&input, path.constData(), format, &options);
-        av_dict_free(&options);
+        Dictionary options;
+        restrictToMusicFormats(options.address());
+        const int opened = avformat_open_input(&input, path.constData(), format, options.address());
         check(opened);
         m_input.reset(input);
         // Parameters that cannot all be found still leave the streams to convert.
@@ -210,11 +209,10 @@ private:
         // The decoder drops the encoder's priming samples by the stream's timing.
         m_decoder->pkt_timebase = m_stream->time_base;
         limitDecodedFrames(m_decoder.get(), &m_frameRefused);
-        AVDictionary* options = nullptr;
+        Dictionary options;
         // Files are converted in parallel by separate processes.
-        av_dict_set(&options, "threads", "1", 0);
-        const int opened = avcodec_open2(m_decoder.get(), codec, &options);
-        av_dict_free(&options);
+        options.set("threads", "1");
+        const int opened = avcodec_open2(m_decoder.get(), codec, options.address());
         check(opened, QStringLiteral("Error while opening decoder for the audio stream"));
         m_frame.reset(av_frame_alloc());
         m_filtered.reset(av_frame_alloc());
@@ -327,10 +325,9 @@ private:
         m_encoder->sample_rate = m_chain.outputSampleRate();
         check(m_chain.copyOutputLayout(&m_encoder->ch_layout));
         m_encoder->time_base = AVRational{1, m_encoder->sample_rate};
-        AVDictionary* options = nullptr;
-        av_dict_set(&options, "b", m_job.rateToken.toUtf8().constData(), 0);
-        const int opened = avcodec_open2(m_encoder.get(), &codec, &options);
-        av_dict_free(&options);
+        Dictionary options;
+        options.set("b", m_job.rateToken.toUtf8().constData());
+        const int opened = avcodec_open2(m_encoder.get(), &codec, options.address());
         if (opened < 0)
             fail(QStringLiteral("Error while opening encoder for output stream #0:0 - maybe "
                                 "incorrect parameters such as bit_rate, rate, width or height"));

@@ -44,12 +44,11 @@ int64_t trailingDiscard(AVFormatContext& context, int index, int64_t lastTimesta
 AudioLength decodedAudioLength(const QByteArray& input)
 {
     AVFormatContext* opened = nullptr;
-    AVDictionary* options = nullptr;
+    Dictionary options;
     // A playlist posing as the input must not make this open other files.
-    restrictToMusicFormats(&options);
+    restrictToMusicFormats(options.address());
     const int result = avformat_open_input(
-        &opened, (QByteArrayLiteral("file:") + input).constData(), nullptr, &options);
-    av_dict_free(&options);
+        &opened, (QByteArrayLiteral("file:") + input).constData(), nullptr, options.address());
     if (result < 0)
         return {};
     const InputFormat context(opened);

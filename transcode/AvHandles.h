@@ -40,6 +40,24 @@ struct FrameFreer
     void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 
+// Options handed to the library, which takes out those it uses; the rest
+// are freed with the handle.
+class Dictionary
+{
+public:
+    Dictionary() = default;
+    ~Dictionary() { av_dict_free(&m_dictionary); }
+    Dictionary(const Dictionary&) = delete;
+    Dictionary& operator=(const Dictionary&) = delete;
+
+    void set(const char* key, const char* value) { av_dict_set(&m_dictionary, key, value, 0); }
+    // For the library's calls that take and change the options.
+    AVDictionary** address() { return &m_dictionary; }
+
+private:
+    AVDictionary* m_dictionary = nullptr;
+};
+
 using InputFormat = std::unique_ptr<AVFormatContext, InputCloser>;
 using OutputFormat = std::unique_ptr<AVFormatContext, OutputFreer>;
 using Codec = std::unique_ptr<AVCodecContext, CodecFreer>;

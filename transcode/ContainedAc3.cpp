@@ -13,12 +13,11 @@ bool readContainedAc3(const QByteArray& path,
     const AVInputFormat* format = av_find_input_format(formatName(container));
     if (!format)
         return false;
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    Dictionary options;
+    options.set("protocol_whitelist", "file");
     AVFormatContext* opened = nullptr;
     const QByteArray url = QByteArrayLiteral("file:") + path;
-    const int result = avformat_open_input(&opened, url.constData(), format, &options);
-    av_dict_free(&options);
+    const int result = avformat_open_input(&opened, url.constData(), format, options.address());
     if (result < 0)
         return false;
     const InputFormat input(opened);

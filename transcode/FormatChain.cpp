@@ -92,18 +92,20 @@ FormatChain::~FormatChain()
     reset(false);
 }
 
+void FilterGraphFreer::operator()(AVFilterGraph* graph) const
+{
+    library->graphFree(&graph);
+}
+
 void FormatChain::reset(bool keepQueue)
 {
-    if (m_graph)
-        m_library->graphFree(&m_graph);
+    m_graph.reset();
     m_source = nullptr;
     m_sink = nullptr;
     av_channel_layout_uninit(&m_layout);
     if (keepQueue)
         return;
-    if (m_queue)
-        av_audio_fifo_free(m_queue);
-    m_queue = nullptr;
+    m_queue.reset();
     m_ended = false;
     m_queuedOut = 0;
     av_channel_layout_uninit(&m_queueLayout);
@@ -128,7 +130,7 @@ int FormatChain::configure(const AVFrame& shape, const AVCodec& encoder,
     error = copyOutputLayout(&m_queueLayout);
     if (error < 0)
         return error;
-    m_queue = av_audio_fifo_alloc(AVSampleFormat(m_queueFormat), m_queueLayout.nb_channels, 1);
+    m_queue.reset(av_audio_fifo_alloc(AVSampleFormat(m_queueFormat), m_queueLayout.nb_channels, 1));
     return m_queue ? 0 : AVERROR(ENOMEM);
 }
 
@@ -137,7 +139,7 @@ int FormatChain::configureGraph(const AVFrame& shape, const std::string& formatA
     m_library = filterLibrary();
     if (!m_library)
         return AVERROR(ELIBACC);
-    m_graph = m_library->graphAlloc();
+    m_graph = {m_library->graphAlloc(), FilterGraphFreer{m_library}};
     if (!m_graph)
         return AVERROR(ENOMEM);
     // The batch converts several files at once in separate processes.
@@ -147,16 +149,16 @@ int FormatChain::configureGraph(const AVFrame& shape, const std::string& formatA
     AVFilterContext* passThrough = nullptr;
     AVFilterContext* format = nullptr;
     int error = library.createFilter(&m_source, library.getByName("abuffer"), "in",
-                                     sourceArguments(shape).c_str(), nullptr, m_graph);
+                                     sourceArguments(shape).c_str(), nullptr, m_graph.get());
     if (error >= 0)
         error = library.createFilter(&passThrough, library.getByName("anull"), "anull", nullptr,
-                                     nullptr, m_graph);
+                                     nullptr, m_graph.get());
     if (error >= 0)
         error = library.createFilter(&format, library.getByName("aformat"), "format",
-                                     formatArguments.c_str(), nullptr, m_graph);
+                                     formatArguments.c_str(), nullptr, m_graph.get());
     if (error >= 0)
         error = library.createFilter(&m_sink, library.getByName("abuffersink"), "out", nullptr,
-                                     nullptr, m_graph);
+                                     nullptr, m_graph.get());
     if (error >= 0 && SinkNeedsAllChannelCounts)
         error = av_opt_set_int(m_sink, "all_channel_counts", 1, AV_OPT_SEARCH_CHILDREN);
     if (error >= 0)
@@ -166,7 +168,7 @@ int FormatChain::configureGraph(const AVFrame& shape, const std::string& formatA
     if (error >= 0)
         error = library.link(format, 0, m_sink, 0);
     if (error >= 0)
-        error = library.graphConfig(m_graph, nullptr);
+        error = library.graphConfig(m_graph.get(), nullptr);
     return error;
 }
 
@@ -196,8 +198,8 @@ int FormatChain::push(AVFrame* frame)
 
 int FormatChain::enqueue(const AVFrame& frame)
 {
-    const int written = av_audio_fifo_write(m_queue, reinterpret_cast<void**>(frame.extended_data),
-                                            frame.nb_samples);
+    const int written = av_audio_fifo_write(
+        m_queue.get(), reinterpret_cast<void**>(frame.extended_data), frame.nb_samples);
     return written < 0 ? written : 0;
 }
 
@@ -236,7 +238,7 @@ int FormatChain::queueGraphOutput(AVFrame* frame, bool askForMore)
 // Whole frames while the input goes on, then what is left as a last, shorter one.
 int FormatChain::pullQueued(AVFrame* frame)
 {
-    const int queued = av_audio_fifo_size(m_queue);
+    const int queued = av_audio_fifo_size(m_queue.get());
     if (queued == 0)
         return m_ended ? AVERROR_EOF : AVERROR(EAGAIN);
     if (m_frameSize > 0 && queued < m_frameSize && !m_ended)
@@ -249,8 +251,8 @@ int FormatChain::pullQueued(AVFrame* frame)
     if (error >= 0)
         error = av_frame_get_buffer(frame, 0);
     if (error >= 0)
-        error =
-            av_audio_fifo_read(m_queue, reinterpret_cast<void**>(frame->extended_data), samples);
+        error = av_audio_fifo_read(m_queue.get(), reinterpret_cast<void**>(frame->extended_data),
+                                   samples);
     if (error < 0) {
         av_frame_unref(frame);
         return error;

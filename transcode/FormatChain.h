@@ -6,6 +6,7 @@ extern "C" {
 #include <libavutil/audio_fifo.h>
 }
 
+#include <memory>
 #include <string>
 
 struct AVFilterContext;
@@ -14,6 +15,17 @@ struct AVFilterGraph;
 namespace plumark::transcode {
 
 struct FilterLibrary;
+
+// Frees a filter graph with the loaded library's own routine.
+struct FilterGraphFreer
+{
+    const FilterLibrary* library = nullptr;
+    void operator()(AVFilterGraph* graph) const;
+};
+struct SampleQueueFreer
+{
+    void operator()(AVAudioFifo* queue) const { av_audio_fifo_free(queue); }
+};
 
 // What the ffmpeg program does on its own between the decoder and the
 // encoder. Audio the encoder takes as it is only goes through its frame-size
@@ -64,13 +76,13 @@ private:
 
     // The graph, when the audio must change.
     const FilterLibrary* m_library = nullptr;
-    AVFilterGraph* m_graph = nullptr;
+    std::unique_ptr<AVFilterGraph, FilterGraphFreer> m_graph;
     AVFilterContext* m_source = nullptr;
     AVFilterContext* m_sink = nullptr;
 
     // The sample queue, when the encoder takes the audio as it is or frames
     // are cut after the graph, and the shape of what it holds.
-    AVAudioFifo* m_queue = nullptr;
+    std::unique_ptr<AVAudioFifo, SampleQueueFreer> m_queue;
     int m_frameSize = 0;
     bool m_ended = false;
     int64_t m_queuedOut = 0;
