@@ -17,10 +17,18 @@ namespace plumark {
 
 namespace {
 
-// How many files the closing message names at most; the rest are counted.
-constexpr int ListedAtMost = 20;
 // How much of a converter's error output is read for its last line.
 constexpr qint64 ErrorTailBytes = 16 * 1024;
+
+// A file's reason without the file's name, which the converter puts before
+// its line as it was given: the listing names each file once.
+QString reasonWithoutName(const NotConverted& file)
+{
+    const QString named = file.path + QStringLiteral(": ");
+    return file.reason.startsWith(named) ? file.reason.mid(named.size()) : file.reason;
+}
+
+} // namespace
 
 QString doneMessage(const QList<NotConverted>& notConverted)
 {
@@ -33,15 +41,13 @@ QString doneMessage(const QList<NotConverted>& notConverted)
                  : QCoreApplication::translate("Conversion", "%1 files could not be converted:")
                        .arg(notConverted.size())) +
             QStringLiteral("\r");
-    const qsizetype listed = std::min<qsizetype>(notConverted.size(), ListedAtMost);
-    for (qsizetype i = 0; i < listed; ++i)
-        text += QStringLiteral("\r") + notConverted[i].path + QStringLiteral("\r    ") +
-                notConverted[i].reason;
-    if (notConverted.size() > listed)
-        text += QStringLiteral("\r") + QCoreApplication::translate("Conversion", "(and %1 more)")
-                                           .arg(notConverted.size() - listed);
+    for (const NotConverted& file : notConverted)
+        text +=
+            QStringLiteral("\r") + file.path + QStringLiteral("\r    ") + reasonWithoutName(file);
     return text;
 }
+
+namespace {
 
 // The end of a converter's error output, where the cause of a failure stands.
 QByteArray errorTail(const QString& logPath)

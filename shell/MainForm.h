@@ -19,6 +19,10 @@ struct NotConverted
     QString reason;
 };
 
+// The message that ends a run: "Done.", then how many files could not be
+// converted and each of them with its reason.
+QString doneMessage(const QList<NotConverted>& notConverted);
+
 // The main window's logic (Form1): its members and every event handler, with
 // no widget in it. The window (or a fake of it) is reached through Window.
 // Handlers are defined beside the subsystem they belong to:

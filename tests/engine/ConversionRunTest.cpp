@@ -847,22 +847,41 @@ TEST_F(ConversionRunTest, TheConverterReadsNothingFromStandardInput)
     EXPECT_EQ(output.readAll().trimmed(), QByteArray("/dev/null"));
 }
 
-TEST_F(ConversionRunTest, ALongListOfFailuresIsCountedInFull)
+// More failures than a screen holds: the message names every file, each once,
+// with its reason (the converter begins its line with the input's name).
+TEST_F(ConversionRunTest, ALongListOfFailuresNamesEveryFileOnce)
 {
-    fakeConverter();
-    for (int i = 1; i <= 23; ++i)
-        add(path(QStringLiteral("gone-%1.m4a").arg(i)));
+    QStringList rows;
+    for (int i = 1; i <= 22; ++i) {
+        rows.append(path(QStringLiteral("in/bad %1.m4a").arg(i, 2, 10, QLatin1Char('0'))));
+        writeFile(rows.last(), "not audio");
+    }
+    rows.append(path(QStringLiteral("in/gone.m4a")));
+    for (const QString& row : rows)
+        add(row);
     useConstantRate(QStringLiteral("128 kbps"));
     saveTo(folder(QStringLiteral("out")));
 
     form.PushButton2_Click();
 
-    EXPECT_EQ(form.notConverted().size(), 23);
+    ASSERT_EQ(form.notConverted().size(), 23);
     const QString message = window.messageTexts().value(0);
     EXPECT_TRUE(message.startsWith(QStringLiteral("Done.\r\r23 files could not be converted:\r")));
-    EXPECT_TRUE(message.contains(path(QStringLiteral("gone-20.m4a")) + QLatin1Char('\r')));
-    EXPECT_FALSE(message.contains(path(QStringLiteral("gone-21.m4a"))));
-    EXPECT_TRUE(message.endsWith(QStringLiteral("\r(and 3 more)")));
+    for (const NotConverted& file : form.notConverted()) {
+        EXPECT_EQ(message.count(file.path), 1) << file.path.toStdString();
+        const qsizetype at = message.indexOf(QLatin1Char('\r') + file.path + QLatin1Char('\r'));
+        ASSERT_GE(at, 0) << file.path.toStdString();
+        const QString reason =
+            message.mid(at).section(QLatin1Char('\r'), 1, 1, QString::SectionSkipEmpty);
+        if (file.path.endsWith(QLatin1String("gone.m4a")))
+            EXPECT_EQ(reason, QStringLiteral("    The file does not exist."));
+        else
+            EXPECT_TRUE(reason.startsWith(QLatin1String("    ")) &&
+                        reason.endsWith(QLatin1String("Invalid data found when processing input")))
+                << reason.toStdString();
+    }
+    EXPECT_FALSE(message.contains(QLatin1String("more")));
+    expectIdle();
 }
 
 TEST_F(ConversionRunTest, AMissingConverterIsReportedAndEveryRowIsNamed)
