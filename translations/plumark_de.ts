@@ -84,10 +84,6 @@
         <translation>%1 Dateien konnten nicht konvertiert werden:</translation>
     </message>
     <message>
-        <source>(and %1 more)</source>
-        <translation>(und %1 weitere)</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>Keine Dateien hinzugefügt.</translation>
     </message>

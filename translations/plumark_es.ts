@@ -84,10 +84,6 @@
         <translation>%1 archivos no se pudieron convertir:</translation>
     </message>
     <message>
-        <source>(and %1 more)</source>
-        <translation>(y %1 más)</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>No se añadieron archivos.</translation>
     </message>

@@ -84,10 +84,6 @@
         <translation>%1 fichiers n’ont pas pu être convertis :</translation>
     </message>
     <message>
-        <source>(and %1 more)</source>
-        <translation>(et %1 de plus)</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>Aucun fichier ajouté.</translation>
     </message>
