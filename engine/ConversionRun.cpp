@@ -75,7 +75,6 @@ void MainForm::PushButton2_Click()
         return;
     const ConvertingFlag converting(isConverting);
     m_notConverted.clear();
-    m_lastOutputFolder.clear();
 
     Guard guard(m_window, identity::PushButton2_Click);
     const auto yield = [this] { m_window.yield(); };
@@ -88,10 +87,9 @@ void MainForm::PushButton2_Click()
         return;
     }
     if (guard.test(3, [&] {
-            const bool folderMissing = !FolderExists(m_window.folderText());
-            if (!folderMissing)
-                m_lastOutputFolder = m_window.folderText();
-            return folderMissing && !m_window.option(4);
+            // Pressing Start has ended any editing of the folder text.
+            m_finishedOutputFolder = m_window.folderText();
+            return !FolderExists(m_finishedOutputFolder) && !m_window.option(4);
         })) {
         guard.step(4, [&] { m_window.message(folderMissingText()); });
         return;
@@ -146,14 +144,12 @@ void MainForm::PushButton2_Click()
         });
         guard.step(19, [&] {
             if (m_window.option(3)) {
-                // A text that names no folder while it is being typed leaves
-                // the last folder it named; an emptied text never means the
-                // source's folder.
-                if (FolderExists(m_window.folderText()))
-                    m_lastOutputFolder = m_window.folderText();
-                outputPath = m_lastOutputFolder.isEmpty()
+                // The folder text as the user last finished it: a text being
+                // typed names folders the user never chose. An empty text
+                // never means the source's folder.
+                outputPath = m_finishedOutputFolder.isEmpty()
                                  ? QString()
-                                 : outputPathFor(inputPath, m_lastOutputFolder);
+                                 : outputPathFor(inputPath, m_finishedOutputFolder);
             } else if (m_window.option(4)) {
                 outputPath = outputPathFor(inputPath, QString());
             }

@@ -33,7 +33,7 @@ QString doneMessage(const QList<NotConverted>& notConverted);
 //   filelist/FolderButton.cpp  PushButton3_Click
 //   filelist/Drop.cpp          ListView1_OLEDragOver, ListView1_OLEDragDrop
 //   filelist/PointerDrag.cpp   the pointer and row-drag handlers
-//   shell/Options.cpp          Option1_Click .. Option4_Click, Combo1_*, Text1_Change,
+//   shell/Options.cpp          Option1_Click .. Option4_Click, Combo1_*, Text1_*,
 //   PushButton7_Click shell/StartUp.cpp          Form_Load, Form_Unload samples/SampleFiles.cpp
 //   PushButton5_Click
 class MainForm
@@ -92,6 +92,8 @@ public:
     void Combo1_Click();
     void Combo1_Change();
     void Text1_Change();
+    // Return in Text1, or the focus leaving it: the folder text is chosen.
+    void Text1_EditingFinished();
     void PushButton7_Click();
 
     // Sample files.
@@ -107,9 +109,10 @@ private:
     // The private folder holding the tools during a run.
     std::unique_ptr<ToolsFolder> m_tools;
     QList<NotConverted> m_notConverted;
-    // During a run, the last existing folder that the folder text named: a
-    // row whose text names none (the user is still typing) goes there.
-    QString m_lastOutputFolder;
+    // The folder text as the user last finished editing it (Return, leaving
+    // the box, a folder picked with "..."), taken when a run starts: the
+    // folder a run's rows go to, never a half-typed text.
+    QString m_finishedOutputFolder;
 };
 
 } // namespace plumark

@@ -104,7 +104,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent), m_form(*this, m_list)
     m_form.cursorScreenY = [] { return QCursor::pos().y(); };
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The controls outlive the logic they report to: the folder text, losing
+    // its focus as it goes, would run a handler of a form already gone.
+    for (QObject* control : findChildren<QObject*>())
+        disconnect(control, nullptr, this, nullptr);
+}
 
 QPushButton* Form1::makeButton(const char* name, const QString& caption, QWidget* parent)
 {
@@ -263,6 +269,8 @@ void Form1::connectEvents()
             [this] { handle([&] { m_form.Combo1_Click(); }); });
     connect(m_text1, &QLineEdit::textEdited, this,
             [this] { handle([&] { m_form.Text1_Change(); }); });
+    connect(m_text1, &QLineEdit::editingFinished, this,
+            [this] { handle([&] { m_form.Text1_EditingFinished(); }); });
 
     m_listView->acceptsDrag = [this](bool offersFiles) {
         bool accepted = false;

@@ -459,12 +459,13 @@ TEST_F(ConversionRunTest, OptionsChangedDuringARunApplyFromTheNextRow)
     EXPECT_EQ(calls[1].output, path(QStringLiteral("in/b.ac3")));
 }
 
-// The folder text is changed while the second of three files converts. A text
-// that names no folder (emptied, half typed, or typed on past an existing
-// folder) leaves the later rows in the last folder it named; when that folder
-// is gone too they are not converted, and nothing beside their sources is
-// deleted or written.
-TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone)
+// The folder text is changed while the second of three files converts. Rows
+// go to the folder the text named when the user last finished editing it
+// (Return, leaving the box, a folder picked with "..."), never to what a text
+// being typed names on its way ("/", "/tmp", ...); when that folder is gone
+// they are not converted, and nothing beside their sources is deleted or
+// written.
+TEST_F(ConversionRunTest, RowsGoToTheFolderTheUserFinishedChoosing)
 {
     struct Case
     {
@@ -476,13 +477,37 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
         window.folder = text;
         form.Text1_Change();
     };
+    // Select all, then type the text one key at a time.
+    const auto typedKeyByKey = [&](const QString& text) {
+        for (qsizetype n = 0; n <= text.size(); ++n)
+            typed(text.left(n));
+    };
+    const auto finished = [this] { form.Text1_EditingFinished(); };
     const Case cases[] = {
-        {"Emptied", [&] { typed(QString()); }, "out"},
-        {"HalfTyped", [&] { typed(path(QStringLiteral("ou"))); }, "out"},
-        {"TypedOnPastAnotherFolder",
+        {"TypedKeyByKey", [&] { typedKeyByKey(folder(QStringLiteral("other"))); }, "out"},
+        {"TypedKeyByKeyAndFinished",
          [&] {
-             typed(folder(QStringLiteral("other")));
-             typed(path(QStringLiteral("other/ne")));
+             typedKeyByKey(folder(QStringLiteral("other")));
+             finished();
+         },
+         "other"},
+        {"Emptied", [&] { typed(QString()); }, "out"},
+        {"EmptiedAndFinished",
+         [&] {
+             typed(QString());
+             finished();
+         },
+         nullptr},
+        {"FinishedOnAFolderThatIsNotThere",
+         [&] {
+             typed(path(QStringLiteral("nowhere")));
+             finished();
+         },
+         nullptr},
+        {"PickedWithTheButton",
+         [&] {
+             window.folders = QStringList{folder(QStringLiteral("other"))};
+             form.PushButton7_Click();
          },
          "other"},
         {"Removed", [this] { QDir(path(QStringLiteral("out"))).removeRecursively(); }, nullptr},
@@ -500,6 +525,13 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
     const QString oldB = path(QStringLiteral("in/b.ac3"));
     writeFile(oldB, "an earlier result");
     useConstantRate(QStringLiteral("128 kbps"));
+    // Every folder that a text typed on the way to "other" names.
+    QStringList passedFolders;
+    const QString other = path(QStringLiteral("other"));
+    for (qsizetype n = 1; n <= other.size(); ++n)
+        if (QFileInfo(other.left(n)).isDir() && other.left(n) != other)
+            passedFolders.append(other.left(n));
+    ASSERT_TRUE(passedFolders.contains(QStringLiteral("/")));
     for (const Case& c : cases) {
         list.clear();
         for (const QString& input : inputs)
@@ -522,6 +554,10 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
         QFile old(oldB);
         ASSERT_TRUE(old.open(QIODevice::ReadOnly));
         EXPECT_EQ(old.readAll(), QByteArray("an earlier result")) << c.name;
+        for (const QString& passed : std::as_const(passedFolders))
+            for (const char* result : {"b.ac3", "c.ac3"})
+                EXPECT_FALSE(QFileInfo::exists(QDir(passed).filePath(QLatin1String(result))))
+                    << c.name << " " << passed.toStdString();
         if (c.laterFolder) {
             EXPECT_TRUE(form.notConverted().isEmpty()) << c.name;
             const QDir later(path(QLatin1String(c.laterFolder)));
@@ -539,7 +575,7 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
         }
         expectIdle();
         QDir(path(QStringLiteral("out"))).removeRecursively();
-        QDir(path(QStringLiteral("other"))).removeRecursively();
+        QDir(other).removeRecursively();
     }
 }
 
