@@ -29,7 +29,7 @@ QString kindOf(mode_t mode)
         return QCoreApplication::translate("Conversion", "a socket");
     if (S_ISCHR(mode) || S_ISBLK(mode))
         return QCoreApplication::translate("Conversion", "a device");
-    return QCoreApplication::translate("Conversion", "not a regular file");
+    return QCoreApplication::translate("Conversion", "something else");
 }
 
 } // namespace

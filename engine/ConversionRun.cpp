@@ -17,10 +17,18 @@ namespace plumark {
 
 namespace {
 
-// How many files the closing message names at most; the rest are counted.
-constexpr int ListedAtMost = 20;
 // How much of a converter's error output is read for its last line.
 constexpr qint64 ErrorTailBytes = 16 * 1024;
+
+// A file's reason without the file's name, which the converter puts before
+// its line as it was given: the listing names each file once.
+QString reasonWithoutName(const NotConverted& file)
+{
+    const QString named = file.path + QStringLiteral(": ");
+    return file.reason.startsWith(named) ? file.reason.mid(named.size()) : file.reason;
+}
+
+} // namespace
 
 QString doneMessage(const QList<NotConverted>& notConverted)
 {
@@ -33,15 +41,13 @@ QString doneMessage(const QList<NotConverted>& notConverted)
                  : QCoreApplication::translate("Conversion", "%1 files could not be converted:")
                        .arg(notConverted.size())) +
             QStringLiteral("\r");
-    const qsizetype listed = std::min<qsizetype>(notConverted.size(), ListedAtMost);
-    for (qsizetype i = 0; i < listed; ++i)
-        text += QStringLiteral("\r") + notConverted[i].path + QStringLiteral("\r    ") +
-                notConverted[i].reason;
-    if (notConverted.size() > listed)
-        text += QStringLiteral("\r") + QCoreApplication::translate("Conversion", "(and %1 more)")
-                                           .arg(notConverted.size() - listed);
+    for (const NotConverted& file : notConverted)
+        text +=
+            QStringLiteral("\r") + file.path + QStringLiteral("\r    ") + reasonWithoutName(file);
     return text;
 }
+
+namespace {
 
 // The end of a converter's error output, where the cause of a failure stands.
 QByteArray errorTail(const QString& logPath)
@@ -69,7 +75,6 @@ void MainForm::PushButton2_Click()
         return;
     const ConvertingFlag converting(isConverting);
     m_notConverted.clear();
-    m_lastOutputFolder.clear();
 
     Guard guard(m_window, identity::PushButton2_Click);
     const auto yield = [this] { m_window.yield(); };
@@ -82,10 +87,9 @@ void MainForm::PushButton2_Click()
         return;
     }
     if (guard.test(3, [&] {
-            const bool folderMissing = !FolderExists(m_window.folderText());
-            if (!folderMissing)
-                m_lastOutputFolder = m_window.folderText();
-            return folderMissing && !m_window.option(4);
+            // Pressing Start has ended any editing of the folder text.
+            m_finishedOutputFolder = m_window.folderText();
+            return !FolderExists(m_finishedOutputFolder) && !m_window.option(4);
         })) {
         guard.step(4, [&] { m_window.message(folderMissingText()); });
         return;
@@ -140,14 +144,12 @@ void MainForm::PushButton2_Click()
         });
         guard.step(19, [&] {
             if (m_window.option(3)) {
-                // A text that names no folder while it is being typed leaves
-                // the last folder it named; an emptied text never means the
-                // source's folder.
-                if (FolderExists(m_window.folderText()))
-                    m_lastOutputFolder = m_window.folderText();
-                outputPath = m_lastOutputFolder.isEmpty()
+                // The folder text as the user last finished it: a text being
+                // typed names folders the user never chose. An empty text
+                // never means the source's folder.
+                outputPath = m_finishedOutputFolder.isEmpty()
                                  ? QString()
-                                 : outputPathFor(inputPath, m_lastOutputFolder);
+                                 : outputPathFor(inputPath, m_finishedOutputFolder);
             } else if (m_window.option(4)) {
                 outputPath = outputPathFor(inputPath, QString());
             }

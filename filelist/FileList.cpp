@@ -56,7 +56,8 @@ QVariant FileList::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= count() || index.column() != 0)
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
+    // A row too long for the list is shown shortened; its tooltip is whole.
+    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
         return m_rows[index.row()];
     return {};
 }

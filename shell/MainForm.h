@@ -19,6 +19,10 @@ struct NotConverted
     QString reason;
 };
 
+// The message that ends a run: "Done.", then how many files could not be
+// converted and each of them with its reason.
+QString doneMessage(const QList<NotConverted>& notConverted);
+
 // The main window's logic (Form1): its members and every event handler, with
 // no widget in it. The window (or a fake of it) is reached through Window.
 // Handlers are defined beside the subsystem they belong to:
@@ -30,7 +34,7 @@ struct NotConverted
 //   filelist/FolderButton.cpp  PushButton3_Click
 //   filelist/Drop.cpp          ListView1_OLEDragOver, ListView1_OLEDragDrop
 //   filelist/PointerDrag.cpp   the pointer and row-drag handlers
-//   shell/Options.cpp          Option1_Click .. Option4_Click, Combo1_*, Text1_Change,
+//   shell/Options.cpp          Option1_Click .. Option4_Click, Combo1_*, Text1_*,
 //                              PushButton7_Click
 //   shell/StartUp.cpp          Form_Load, Form_Unload
 //   samples/SampleFiles.cpp    PushButton5_Click
@@ -91,6 +95,8 @@ public:
     void Combo1_Click();
     void Combo1_Change();
     void Text1_Change();
+    // Return in Text1, or the focus leaving it: the folder text is chosen.
+    void Text1_EditingFinished();
     void PushButton7_Click();
 
     // Sample files.
@@ -106,9 +112,10 @@ private:
     // The private folder holding the tools during a run.
     std::unique_ptr<ToolsFolder> m_tools;
     QList<NotConverted> m_notConverted;
-    // During a run, the last existing folder that the folder text named: a
-    // row whose text names none (the user is still typing) goes there.
-    QString m_lastOutputFolder;
+    // The folder text as the user last finished editing it (Return, leaving
+    // the box, a folder picked with "..."), taken when a run starts: the
+    // folder a run's rows go to, never a half-typed text.
+    QString m_finishedOutputFolder;
 };
 
 } // namespace plumark

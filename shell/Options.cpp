@@ -55,8 +55,11 @@ void MainForm::Combo1_Change()
 void MainForm::Text1_Change()
 {
     WriteSetting(QStringLiteral("Output Folder"), m_window.folderText());
-    if (isConverting && FolderExists(m_window.folderText()))
-        m_lastOutputFolder = m_window.folderText();
+}
+
+void MainForm::Text1_EditingFinished()
+{
+    m_finishedOutputFolder = m_window.folderText();
 }
 
 void MainForm::PushButton7_Click()
@@ -78,16 +81,19 @@ void MainForm::PushButton7_Click()
     guard.step(9, [&] { lastChosen = chosen; });
     guard.step(10, [&] { WriteSetting(QStringLiteral("LastFolderDot"), lastChosen); });
     guard.step(11, [&] { needsSeparator = !chosen.endsWith(QLatin1Char('/')); });
-    // Putting a text into Text1 runs its change handler.
+    // Putting a text into Text1 runs its change handler; a folder picked
+    // here is a finished choice.
     if (needsSeparator) {
         guard.step(13, [&] {
             m_window.setFolderText(chosen + QLatin1Char('/'));
             Text1_Change();
+            Text1_EditingFinished();
         });
     } else {
         guard.step(16, [&] {
             m_window.setFolderText(chosen);
             Text1_Change();
+            Text1_EditingFinished();
         });
     }
 }

@@ -20,8 +20,8 @@
         <translation>ein Gerät</translation>
     </message>
     <message>
-        <source>not a regular file</source>
-        <translation>keine reguläre Datei</translation>
+        <source>something else</source>
+        <translation>etwas anderes</translation>
     </message>
     <message>
         <source>Folder does not exist. Please select another folder.</source>
@@ -61,7 +61,7 @@
     </message>
     <message>
         <source>The converter failed with exit code %1.</source>
-        <translation>Der Konverter ist mit dem Exit-Code %1 gescheitert.</translation>
+        <translation>Der Konverter ist mit Exitcode %1 fehlgeschlagen.</translation>
     </message>
     <message>
         <source>The converter wrote no output file.</source>
@@ -84,16 +84,12 @@
         <translation>%1 Dateien konnten nicht konvertiert werden:</translation>
     </message>
     <message>
-        <source>(and %1 more)</source>
-        <translation>(und %1 weitere)</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>Keine Dateien hinzugefügt.</translation>
     </message>
     <message>
         <source>Processing: </source>
-        <translation>Verarbeitung: </translation>
+        <translation>Wird verarbeitet: </translation>
     </message>
     <message>
         <source>Progress Bar</source>
@@ -109,7 +105,7 @@
     </message>
     <message>
         <source>Please wait.. </source>
-        <translation>Bitte warten … </translation>
+        <translation>bitte warten … </translation>
     </message>
     <message>
         <source>Converted: %1
@@ -177,7 +173,7 @@ Nicht konvertiert: %2</translation>
     </message>
     <message>
         <source>Invalid procedure call or argument: no desktop folder</source>
-        <translation>Ungültiger Prozeduraufruf oder ungültiges Argument: kein Schreibtischordner</translation>
+        <translation>Ungültiger Prozeduraufruf oder ungültiges Argument: kein Desktop-Ordner</translation>
     </message>
 </context>
 <context>
@@ -236,7 +232,7 @@ Nicht konvertiert: %2</translation>
     <name>plumark::Form1</name>
     <message>
         <source>Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
-        <translation>Dateien hierher ziehen und ablegen. Doppelklick auf einen Eintrag entfernt ihn. Die Linie | nach rechts aus dem Fenster ziehen, um die vollen Namen zu sehen.</translation>
+        <translation>Dateien hierher ziehen und ablegen. Doppelklick auf einen Eintrag entfernt ihn. Die Linie | nach rechts aus dem Fenster ziehen, um die vollständigen Namen zu sehen.</translation>
     </message>
     <message>
         <source>M4A files</source>

@@ -20,8 +20,8 @@
         <translation>un dispositivo</translation>
     </message>
     <message>
-        <source>not a regular file</source>
-        <translation>algo que no es un archivo normal</translation>
+        <source>something else</source>
+        <translation>otra cosa</translation>
     </message>
     <message>
         <source>Folder does not exist. Please select another folder.</source>
@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>This is %1, not a regular file.</source>
-        <translation>Esto es %1, no un archivo normal.</translation>
+        <translation>Se trata de %1, no de un archivo normal.</translation>
     </message>
     <message>
         <source>The result would replace the input file.</source>
@@ -77,19 +77,15 @@
     </message>
     <message>
         <source>1 file could not be converted:</source>
-        <translation>1 archivo no se pudo convertir:</translation>
+        <translation>No se pudo convertir 1 archivo:</translation>
     </message>
     <message>
         <source>%1 files could not be converted:</source>
-        <translation>%1 archivos no se pudieron convertir:</translation>
-    </message>
-    <message>
-        <source>(and %1 more)</source>
-        <translation>(y %1 más)</translation>
+        <translation>No se pudieron convertir %1 archivos:</translation>
     </message>
     <message>
         <source>No files added.</source>
-        <translation>No se añadieron archivos.</translation>
+        <translation>No se ha añadido ningún archivo.</translation>
     </message>
     <message>
         <source>Processing: </source>
@@ -109,7 +105,7 @@
     </message>
     <message>
         <source>Please wait.. </source>
-        <translation>Espere… </translation>
+        <translation>espere… </translation>
     </message>
     <message>
         <source>Converted: %1
@@ -184,7 +180,7 @@ No convertidos: %2</translation>
     <name>FileList</name>
     <message>
         <source>Add File(s) - Hold Ctrl to select multiple files</source>
-        <translation>Añadir archivo(s) - Mantenga pulsado Ctrl para seleccionar varios</translation>
+        <translation>Añadir archivo(s) – Mantenga pulsado Ctrl para seleccionar varios</translation>
     </message>
     <message>
         <source>M4A File (*.m4a)</source>
@@ -288,7 +284,7 @@ No convertidos: %2</translation>
     </message>
     <message>
         <source>Save results in folder of original file</source>
-        <translation>Guardar en la carpeta del original</translation>
+        <translation>Guardar junto al archivo original</translation>
     </message>
     <message>
         <source>Start Converting</source>
@@ -308,11 +304,11 @@ No convertidos: %2</translation>
     </message>
     <message>
         <source>The skin &quot;%1&quot; could not be read: %2</source>
-        <translation>No se pudo leer la apariencia «%1»: %2</translation>
+        <translation>No se pudo leer el tema «%1»: %2</translation>
     </message>
     <message>
         <source>The skin &quot;%1&quot; is not a style sheet that Qt can parse</source>
-        <translation>La apariencia «%1» no es una hoja de estilo que Qt pueda leer</translation>
+        <translation>El tema «%1» no es una hoja de estilo que Qt pueda leer</translation>
     </message>
 </context>
 </TS>

@@ -20,8 +20,8 @@
         <translation>un périphérique</translation>
     </message>
     <message>
-        <source>not a regular file</source>
-        <translation>pas un fichier ordinaire</translation>
+        <source>something else</source>
+        <translation>autre chose</translation>
     </message>
     <message>
         <source>Folder does not exist. Please select another folder.</source>
@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>This is %1, not a regular file.</source>
-        <translation>Ceci est %1, pas un fichier ordinaire.</translation>
+        <translation>C’est %1, et non un fichier ordinaire.</translation>
     </message>
     <message>
         <source>The result would replace the input file.</source>
@@ -84,16 +84,12 @@
         <translation>%1 fichiers n’ont pas pu être convertis :</translation>
     </message>
     <message>
-        <source>(and %1 more)</source>
-        <translation>(et %1 de plus)</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>Aucun fichier ajouté.</translation>
     </message>
     <message>
         <source>Processing: </source>
-        <translation>Traitement : </translation>
+        <translation>Traitement en cours : </translation>
     </message>
     <message>
         <source>Progress Bar</source>
@@ -109,7 +105,7 @@
     </message>
     <message>
         <source>Please wait.. </source>
-        <translation>Veuillez patienter… </translation>
+        <translation>veuillez patienter… </translation>
     </message>
     <message>
         <source>Converted: %1
@@ -137,7 +133,7 @@ Non convertis : %2</translation>
     <name>Failure</name>
     <message>
         <source>Invalid procedure call or argument</source>
-        <translation>Appel de procédure ou argument incorrect</translation>
+        <translation>Argument ou appel de procédure incorrect</translation>
     </message>
     <message>
         <source>Could not delete &quot;%1&quot;: %2</source>
@@ -177,7 +173,7 @@ Non convertis : %2</translation>
     </message>
     <message>
         <source>Invalid procedure call or argument: no desktop folder</source>
-        <translation>Appel de procédure ou argument incorrect : aucun dossier Bureau</translation>
+        <translation>Argument ou appel de procédure incorrect : aucun dossier Bureau</translation>
     </message>
 </context>
 <context>
@@ -200,7 +196,7 @@ Non convertis : %2</translation>
     </message>
     <message>
         <source>Enter file extension to load:</source>
-        <translation>Extension des fichiers à charger :</translation>
+        <translation>Saisissez l’extension des fichiers à charger :</translation>
     </message>
     <message>
         <source>(* for all files, txt for all txt files, doc for all doc files, etc.)</source>

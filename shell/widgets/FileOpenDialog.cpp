@@ -8,8 +8,49 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
+#include <vector>
 
 namespace plumark {
+
+namespace {
+
+// The names of text read as several names each in double quotes, where a name
+// may hold double quotes of its own ("say "hi".m4a" "plain.m4a"): the first
+// reading in which every name is an existing file of folder, or none.
+QStringList existingQuotedNames(const QString& text, const QDir& folder)
+{
+    const QChar quote = QLatin1Char('"');
+    QStringList names;
+    // Positions from which no reading goes on to the end.
+    std::vector<bool> deadEnd(size_t(text.size()) + 1, false);
+    const std::function<bool(qsizetype)> readFrom = [&](qsizetype at) {
+        while (at < text.size() && text[at].isSpace())
+            ++at;
+        if (at == text.size())
+            return !names.isEmpty();
+        if (deadEnd[size_t(at)] || text[at] != quote)
+            return false;
+        // A name ends at a quote followed by a blank or the end.
+        for (qsizetype end = text.indexOf(quote, at + 1); end >= 0;
+             end = text.indexOf(quote, end + 1)) {
+            if (end + 1 < text.size() && !text[end + 1].isSpace())
+                continue;
+            const QString name = text.mid(at + 1, end - at - 1);
+            if (name.isEmpty() || !QFileInfo(folder.absoluteFilePath(name)).isFile())
+                continue;
+            names.append(name);
+            if (readFrom(end + 1))
+                return true;
+            names.removeLast();
+        }
+        deadEnd[size_t(at)] = true;
+        return false;
+    };
+    return readFrom(0) ? names : QStringList();
+}
+
+} // namespace
 
 FileOpenDialog::FileOpenDialog(QWidget* parent, const FileDialogSetup& setup)
     : QFileDialog(parent, setup.title)
@@ -79,10 +120,15 @@ QStringList FileOpenDialog::typedFiles() const
     const QString text = m_nameEdit ? m_nameEdit->text() : QString();
     const QDir folder = directory();
     if (text.contains(QLatin1Char('"')) && !QFileInfo::exists(folder.absoluteFilePath(text))) {
-        // Several names are each in double quotes: "a.m4a" "b.m4a".
-        const QStringList pieces = text.split(QLatin1Char('"'));
-        for (qsizetype i = 1; i < pieces.size(); i += 2)
-            names.append(pieces[i]);
+        // Several names are each in double quotes: "a.m4a" "b.m4a". Names
+        // with quotes of their own are read as existing files where they can
+        // be; otherwise each quote ends a name.
+        names = existingQuotedNames(text, folder);
+        if (names.isEmpty()) {
+            const QStringList pieces = text.split(QLatin1Char('"'));
+            for (qsizetype i = 1; i < pieces.size(); i += 2)
+                names.append(pieces[i]);
+        }
     } else {
         names.append(text);
     }

@@ -33,7 +33,8 @@ private:
     // what picking them wrote there; none otherwise.
     QStringList pickedFiles() const;
     // The typed names (several are quoted; one existing file's name is taken
-    // whole), each made absolute from the dialog's folder.
+    // whole, and a reading in which every quoted name is an existing file
+    // before any other), each made absolute from the dialog's folder.
     QStringList typedFiles() const;
 
     QStringList m_chosen;

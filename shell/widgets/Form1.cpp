@@ -26,7 +26,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
 
 namespace plumark {
 
@@ -99,7 +104,13 @@ Form1::Form1(QWidget* parent) : QWidget(parent), m_form(*this, m_list)
     m_form.cursorScreenY = [] { return QCursor::pos().y(); };
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The controls outlive the logic they report to: the folder text, losing
+    // its focus as it goes, would run a handler of a form already gone.
+    for (QObject* control : findChildren<QObject*>())
+        disconnect(control, nullptr, this, nullptr);
+}
 
 QPushButton* Form1::makeButton(const char* name, const QString& caption, QWidget* parent)
 {
@@ -131,7 +142,20 @@ void Form1::buildControls()
 {
     m_frameStyle = new FrameStyle;
     m_frameStyle->setParent(this);
-    m_listView = new ListView(this);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("SurfaceScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+    m_surface = new QWidget;
+    m_surface->setObjectName(QStringLiteral("Surface"));
+    m_surface->setFixedSize(twips(ClientWidth), twips(ClientHeight));
+    m_scroll->setWidget(m_surface);
+    QWidget* const surface = m_surface;
+
+    m_listView = new ListView(surface);
     m_listView->setObjectName(QStringLiteral("ListView1"));
     m_listView->setModel(&m_list);
     const QString hint = tr("Drag and drop files here. Double-click item to remove it. Move | line "
@@ -143,16 +167,16 @@ void Form1::buildControls()
     m_listView->setAccessibleDescription(hint);
     place(m_listView, 120, 120, 7800, 2535);
 
-    m_pushButton1 = makeButton("PushButton1", tr("Add M4A File(s)"), this);
+    m_pushButton1 = makeButton("PushButton1", tr("Add M4A File(s)"), surface);
     place(m_pushButton1, 120, 2750, 3840, 405);
-    m_pushButton3 = makeButton("PushButton3", tr("Add All M4A File(s) In Folder"), this);
+    m_pushButton3 = makeButton("PushButton3", tr("Add All M4A File(s) In Folder"), surface);
     place(m_pushButton3, 4080, 2750, 3840, 405);
-    m_pushButton4 = makeButton("PushButton4", tr("Clear List"), this);
+    m_pushButton4 = makeButton("PushButton4", tr("Clear List"), surface);
     place(m_pushButton4, 120, 3260, 3840, 405);
-    m_pushButton5 = makeButton("PushButton5", tr("Load Sample/Example Files"), this);
+    m_pushButton5 = makeButton("PushButton5", tr("Load Sample/Example Files"), surface);
     place(m_pushButton5, 4080, 3260, 3840, 405);
 
-    m_frame2 = makeFrame("Frame2", tr("Bit Rate Of Output File"), this);
+    m_frame2 = makeFrame("Frame2", tr("Bit Rate Of Output File"), surface);
     place(m_frame2, 120, 3710, 7800, 1485);
     m_option1 =
         makeOption("Option1", tr("Use same bit rate as input file (most efficient)"), m_frame2);
@@ -166,7 +190,7 @@ void Form1::buildControls()
     m_combo1->setMaxVisibleItems(18);
     place(m_combo1, 480, 960, 6840, 345);
 
-    m_frame1 = makeFrame("Frame1", tr("Save Option"), this);
+    m_frame1 = makeFrame("Frame1", tr("Save Option"), surface);
     place(m_frame1, 120, 5235, 7800, 1815);
     m_option3 = makeOption("Option3", tr("Save results to this folder:"), m_frame1);
     place(m_option3, 240, 300, 3615, 255);
@@ -184,22 +208,23 @@ void Form1::buildControls()
     m_option4 = makeOption("Option4", tr("Save results in folder of original file"), m_frame1);
     place(m_option4, 240, 1410, 3615, 255);
 
-    m_pushButton2 = makeButton("PushButton2", tr("Start Converting"), this);
+    m_pushButton2 = makeButton("PushButton2", tr("Start Converting"), surface);
     place(m_pushButton2, 120, 7170, 7800, 405);
-    m_progressBar1 = new ProgressBar1(this);
+    m_progressBar1 = new ProgressBar1(surface);
     m_progressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar1->setAccessibleName(tr("Progress"));
     place(m_progressBar1, 120, 7690, 7800, 405);
 
     // Pointer moves reach only the control under the pointer, never its frame.
-    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (QWidget* control : surface->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         control->setAttribute(Qt::WA_NoMousePropagation);
+    surface->setAttribute(Qt::WA_NoMousePropagation);
     for (QWidget* control : m_frame1->findChildren<QWidget*>())
         control->setAttribute(Qt::WA_NoMousePropagation);
     for (QWidget* control : m_frame2->findChildren<QWidget*>())
         control->setAttribute(Qt::WA_NoMousePropagation);
     for (QWidget* tracked :
-         {static_cast<QWidget*>(m_frame1), static_cast<QWidget*>(m_frame2),
+         {surface, static_cast<QWidget*>(m_frame1), static_cast<QWidget*>(m_frame2),
           static_cast<QWidget*>(m_frame3), static_cast<QWidget*>(m_text1),
           static_cast<QWidget*>(m_pushButton1), static_cast<QWidget*>(m_pushButton2),
           static_cast<QWidget*>(m_pushButton3), static_cast<QWidget*>(m_pushButton4),
@@ -244,6 +269,8 @@ void Form1::connectEvents()
             [this] { handle([&] { m_form.Combo1_Click(); }); });
     connect(m_text1, &QLineEdit::textEdited, this,
             [this] { handle([&] { m_form.Text1_Change(); }); });
+    connect(m_text1, &QLineEdit::editingFinished, this,
+            [this] { handle([&] { m_form.Text1_EditingFinished(); }); });
 
     m_listView->acceptsDrag = [this](bool offersFiles) {
         bool accepted = false;
@@ -292,9 +319,41 @@ void Form1::closeEvent(QCloseEvent*)
     m_form.Form_Unload();
 }
 
+void Form1::showEvent(QShowEvent* event)
+{
+    fitToScreen();
+    if (!m_followsScreen && windowHandle()) {
+        m_followsScreen = true;
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] { fitToScreen(); });
+    }
+    QWidget::showEvent(event);
+}
+
 void Form1::centreOnScreen()
 {
+    fitToScreen();
     plumark::centreOnScreen(this);
+}
+
+void Form1::fitToScreen()
+{
+    const QSize designed = m_surface->size();
+    const QSize room = roomForContents(this);
+    const int bar = m_scroll->verticalScrollBar()->sizeHint().width();
+    // A scroll bar for one direction takes room from the other.
+    bool tall = designed.height() > room.height();
+    const bool wide = designed.width() + (tall ? bar : 0) > room.width();
+    tall = tall || (wide && designed.height() + bar > room.height());
+    const QSize fitted(std::min(designed.width() + (tall ? bar : 0), room.width()),
+                       std::min(designed.height() + (wide ? bar : 0), room.height()));
+    if (fitted == designed) {
+        setFixedSize(designed);
+        return;
+    }
+    // The user may make it smaller still, and as large again as it fits.
+    setMinimumSize(fitted.boundedTo(designed / 4));
+    setMaximumSize(fitted);
+    resize(fitted);
 }
 
 int Form1::selectedRow() const

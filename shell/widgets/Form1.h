@@ -13,6 +13,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QStyle;
 
 namespace plumark {
@@ -33,7 +34,7 @@ public:
     MainForm& form() { return m_form; }
     FileList& list() { return m_list; }
     ListView* listView() const { return m_listView; }
-    // Places the window in the middle of its screen.
+    // Fits the window to its screen and places it in the middle of it.
     void centreOnScreen();
 
     int selectedRow() const override;
@@ -85,10 +86,15 @@ public:
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    // The window keeps its designed size where the screen's available area
+    // holds it; where it does not, it takes what there is and its surface
+    // scrolls.
+    void fitToScreen();
     void connectEvents();
     QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent);
     QRadioButton* makeOption(const char* name, const QString& caption, QWidget* parent);
@@ -104,6 +110,9 @@ private:
     std::optional<QCursor> m_handCursor;
 
     QStyle* m_frameStyle = nullptr; // a child of the window
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_surface = nullptr; // holds every control at its designed place
+    bool m_followsScreen = false;
     ListView* m_listView = nullptr;
     QPushButton* m_pushButton1 = nullptr;
     QPushButton* m_pushButton2 = nullptr;

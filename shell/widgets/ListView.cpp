@@ -93,6 +93,9 @@ ListView::ListView(QWidget* parent) : QTreeView(parent)
     viewport()->setMouseTracking(true);
     header()->setStretchLastSection(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Rows of one long folder differ at their ends: a row too long for its
+    // column keeps both and loses its middle.
+    setTextElideMode(Qt::ElideMiddle);
     // The header, the scroll bars and the frame are parts of the list too:
     // pointer moves over them are the list's pointer moves.
     for (QWidget* part : {static_cast<QWidget*>(this), header()->viewport(),

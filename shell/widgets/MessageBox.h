@@ -15,13 +15,19 @@ public:
     using QMessageBox::QMessageBox;
 
 protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     // Moves the text into a scroll area beside the buttons.
     void scrollText();
+    // Sizes the box with its scrolling text to the room it has.
+    void fitScrolledText();
 
     QScrollArea* m_scroll = nullptr;
+    // The size Qt gave the box for its whole text.
+    QSize m_wholeText;
 };
 
 } // namespace plumark

@@ -459,12 +459,13 @@ TEST_F(ConversionRunTest, OptionsChangedDuringARunApplyFromTheNextRow)
     EXPECT_EQ(calls[1].output, path(QStringLiteral("in/b.ac3")));
 }
 
-// The folder text is changed while the second of three files converts. A text
-// that names no folder (emptied, half typed, or typed on past an existing
-// folder) leaves the later rows in the last folder it named; when that folder
-// is gone too they are not converted, and nothing beside their sources is
-// deleted or written.
-TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone)
+// The folder text is changed while the second of three files converts. Rows
+// go to the folder the text named when the user last finished editing it
+// (Return, leaving the box, a folder picked with "..."), never to what a text
+// being typed names on its way ("/", "/tmp", ...); when that folder is gone
+// they are not converted, and nothing beside their sources is deleted or
+// written.
+TEST_F(ConversionRunTest, RowsGoToTheFolderTheUserFinishedChoosing)
 {
     struct Case
     {
@@ -476,13 +477,37 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
         window.folder = text;
         form.Text1_Change();
     };
+    // Select all, then type the text one key at a time.
+    const auto typedKeyByKey = [&](const QString& text) {
+        for (qsizetype n = 0; n <= text.size(); ++n)
+            typed(text.left(n));
+    };
+    const auto finished = [this] { form.Text1_EditingFinished(); };
     const Case cases[] = {
-        {"Emptied", [&] { typed(QString()); }, "out"},
-        {"HalfTyped", [&] { typed(path(QStringLiteral("ou"))); }, "out"},
-        {"TypedOnPastAnotherFolder",
+        {"TypedKeyByKey", [&] { typedKeyByKey(folder(QStringLiteral("other"))); }, "out"},
+        {"TypedKeyByKeyAndFinished",
          [&] {
-             typed(folder(QStringLiteral("other")));
-             typed(path(QStringLiteral("other/ne")));
+             typedKeyByKey(folder(QStringLiteral("other")));
+             finished();
+         },
+         "other"},
+        {"Emptied", [&] { typed(QString()); }, "out"},
+        {"EmptiedAndFinished",
+         [&] {
+             typed(QString());
+             finished();
+         },
+         nullptr},
+        {"FinishedOnAFolderThatIsNotThere",
+         [&] {
+             typed(path(QStringLiteral("nowhere")));
+             finished();
+         },
+         nullptr},
+        {"PickedWithTheButton",
+         [&] {
+             window.folders = QStringList{folder(QStringLiteral("other"))};
+             form.PushButton7_Click();
          },
          "other"},
         {"Removed", [this] { QDir(path(QStringLiteral("out"))).removeRecursively(); }, nullptr},
@@ -500,6 +525,13 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
     const QString oldB = path(QStringLiteral("in/b.ac3"));
     writeFile(oldB, "an earlier result");
     useConstantRate(QStringLiteral("128 kbps"));
+    // Every folder that a text typed on the way to "other" names.
+    QStringList passedFolders;
+    const QString other = path(QStringLiteral("other"));
+    for (qsizetype n = 1; n <= other.size(); ++n)
+        if (QFileInfo(other.left(n)).isDir() && other.left(n) != other)
+            passedFolders.append(other.left(n));
+    ASSERT_TRUE(passedFolders.contains(QStringLiteral("/")));
     for (const Case& c : cases) {
         list.clear();
         for (const QString& input : inputs)
@@ -522,6 +554,10 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
         QFile old(oldB);
         ASSERT_TRUE(old.open(QIODevice::ReadOnly));
         EXPECT_EQ(old.readAll(), QByteArray("an earlier result")) << c.name;
+        for (const QString& passed : std::as_const(passedFolders))
+            for (const char* result : {"b.ac3", "c.ac3"})
+                EXPECT_FALSE(QFileInfo::exists(QDir(passed).filePath(QLatin1String(result))))
+                    << c.name << " " << passed.toStdString();
         if (c.laterFolder) {
             EXPECT_TRUE(form.notConverted().isEmpty()) << c.name;
             const QDir later(path(QLatin1String(c.laterFolder)));
@@ -539,7 +575,7 @@ TEST_F(ConversionRunTest, AFolderTextBeingTypedKeepsTheLastFolderUntilThatIsGone
         }
         expectIdle();
         QDir(path(QStringLiteral("out"))).removeRecursively();
-        QDir(path(QStringLiteral("other"))).removeRecursively();
+        QDir(other).removeRecursively();
     }
 }
 
@@ -847,22 +883,41 @@ TEST_F(ConversionRunTest, TheConverterReadsNothingFromStandardInput)
     EXPECT_EQ(output.readAll().trimmed(), QByteArray("/dev/null"));
 }
 
-TEST_F(ConversionRunTest, ALongListOfFailuresIsCountedInFull)
+// More failures than a screen holds: the message names every file, each once,
+// with its reason (the converter begins its line with the input's name).
+TEST_F(ConversionRunTest, ALongListOfFailuresNamesEveryFileOnce)
 {
-    fakeConverter();
-    for (int i = 1; i <= 23; ++i)
-        add(path(QStringLiteral("gone-%1.m4a").arg(i)));
+    QStringList rows;
+    for (int i = 1; i <= 22; ++i) {
+        rows.append(path(QStringLiteral("in/bad %1.m4a").arg(i, 2, 10, QLatin1Char('0'))));
+        writeFile(rows.last(), "not audio");
+    }
+    rows.append(path(QStringLiteral("in/gone.m4a")));
+    for (const QString& row : rows)
+        add(row);
     useConstantRate(QStringLiteral("128 kbps"));
     saveTo(folder(QStringLiteral("out")));
 
     form.PushButton2_Click();
 
-    EXPECT_EQ(form.notConverted().size(), 23);
+    ASSERT_EQ(form.notConverted().size(), 23);
     const QString message = window.messageTexts().value(0);
     EXPECT_TRUE(message.startsWith(QStringLiteral("Done.\r\r23 files could not be converted:\r")));
-    EXPECT_TRUE(message.contains(path(QStringLiteral("gone-20.m4a")) + QLatin1Char('\r')));
-    EXPECT_FALSE(message.contains(path(QStringLiteral("gone-21.m4a"))));
-    EXPECT_TRUE(message.endsWith(QStringLiteral("\r(and 3 more)")));
+    for (const NotConverted& file : form.notConverted()) {
+        EXPECT_EQ(message.count(file.path), 1) << file.path.toStdString();
+        const qsizetype at = message.indexOf(QLatin1Char('\r') + file.path + QLatin1Char('\r'));
+        ASSERT_GE(at, 0) << file.path.toStdString();
+        const QString reason =
+            message.mid(at).section(QLatin1Char('\r'), 1, 1, QString::SectionSkipEmpty);
+        if (file.path.endsWith(QLatin1String("gone.m4a")))
+            EXPECT_EQ(reason, QStringLiteral("    The file does not exist."));
+        else
+            EXPECT_TRUE(reason.startsWith(QLatin1String("    ")) &&
+                        reason.endsWith(QLatin1String("Invalid data found when processing input")))
+                << reason.toStdString();
+    }
+    EXPECT_FALSE(message.contains(QLatin1String("more")));
+    expectIdle();
 }
 
 TEST_F(ConversionRunTest, AMissingConverterIsReportedAndEveryRowIsNamed)

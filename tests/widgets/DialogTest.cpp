@@ -164,12 +164,18 @@ TEST_F(Dialogs, PickedFilesAreAddedAsTheirOwnPaths)
     }
 }
 
+// Typed names are added as typed. Names with double quotes of their own, typed
+// as the dialog writes picked ones, are read as the existing files they name.
 TEST_F(Dialogs, TypedNamesAreAddedAsTyped)
 {
     const QString folder = files.path();
     writeFile(folder + QStringLiteral("/a/one.m4a"), "1");
     writeFile(folder + QStringLiteral("/b/two.m4a"), "2");
     writeFile(folder + QStringLiteral("/a/notes.txt"), "3");
+    const QString q = folder + QStringLiteral("/q");
+    for (const char* name :
+         {"say \"hi\".m4a", "plain.m4a", "\"odd\" one.m4a", "say", "a\" \"b.m4a", "a", "b.m4a"})
+        writeFile(q + QLatin1Char('/') + QString::fromUtf8(name), "m4a");
     struct Case
     {
         QString in; // the dialog's folder
@@ -193,6 +199,20 @@ TEST_F(Dialogs, TypedNamesAreAddedAsTyped)
         {folder + QStringLiteral("/b"),
          QStringLiteral("\"/srv/elsewhere.m4a\" \"two.m4a\""),
          {QStringLiteral("/srv/elsewhere.m4a"), folder + QStringLiteral("/b/two.m4a")}},
+        // names holding quotes, also at their start and around a blank
+        {q,
+         QStringLiteral("\"say \"hi\".m4a\" \"plain.m4a\""),
+         {q + QStringLiteral("/say \"hi\".m4a"), q + QStringLiteral("/plain.m4a")}},
+        {q,
+         QStringLiteral("\"plain.m4a\" \"\"odd\" one.m4a\" \"say \"hi\".m4a\""),
+         {q + QStringLiteral("/plain.m4a"), q + QStringLiteral("/\"odd\" one.m4a"),
+          q + QStringLiteral("/say \"hi\".m4a")}},
+        // "a" and "b.m4a" exist, and so does one file named a" "b.m4a: the
+        // first reading that names only existing files is taken
+        {q,
+         QStringLiteral("\"a\" \"b.m4a\" \"plain.m4a\""),
+         {q + QStringLiteral("/a"), q + QStringLiteral("/b.m4a"),
+          q + QStringLiteral("/plain.m4a")}},
     };
     for (const bool pressReturn : {true, false}) {
         for (const Case& c : cases) {

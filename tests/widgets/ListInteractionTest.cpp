@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSysInfo>
+#include <QToolTip>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -96,6 +97,9 @@ TEST_F(ListInteraction, HandOverPushButtonsDefaultOverSurfacesNothingElsewhere)
     EXPECT_EQ(form.mousePointer(), PointerHand);
     hover("Text1");
     EXPECT_EQ(form.mousePointer(), PointerDefault);
+    hover("PushButton1");
+    hover("Surface"); // the window's own surface, between the controls
+    EXPECT_EQ(form.mousePointer(), PointerDefault);
     hover("PushButton2");
     mouse(viewport(), QEvent::MouseMove, QPoint(3, 3), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(form.mousePointer(), PointerDefault);
@@ -125,6 +129,43 @@ TEST_F(ListInteraction, DraggingARowWithTheMouseCarriesItsText)
     EXPECT_EQ(form.selectedRow(), 4);
     EXPECT_FALSE(form.form().buttonHeld);
     EXPECT_EQ(viewport()->cursor().shape(), Qt::ArrowCursor);
+}
+
+// Rows under one long folder differ only at their ends: each is shortened in
+// its middle, so that rows stay apart on the screen, also while a row is
+// dragged; a row's tooltip is its whole path, elsewhere the list's hint.
+TEST_F(ListInteraction, LongRowsKeepTheirFileNamesInView)
+{
+    const QString folder = QStringLiteral(
+        "/home/me/Music/A folder with a rather long name for testing the summary of failures/");
+    QStringList rows;
+    for (int i = 1; i <= 3; ++i)
+        rows.append(folder + QStringLiteral("Recording number %1 (live).m4a").arg(i));
+    fill(rows);
+    ASSERT_GT(form.listView()->fontMetrics().horizontalAdvance(rows[0]),
+              form.listView()->columnWidth(0));
+    const auto looks = [this](int row) {
+        const QRect at = form.listView()->visualRect(form.list().index(row - 1));
+        return viewport()->grab(at).toImage();
+    };
+    EXPECT_NE(looks(1), looks(2));
+    EXPECT_NE(looks(2), looks(3));
+
+    mouse(viewport(), QEvent::MouseButtonPress, rowCentre(1), Qt::LeftButton, Qt::LeftButton);
+    mouse(viewport(), QEvent::MouseMove, rowCentre(2), Qt::NoButton, Qt::LeftButton);
+    ASSERT_EQ(form.list().text(2), rows[0]);
+    // The dragged row is the chosen one; the two others stand apart.
+    EXPECT_NE(looks(1), looks(3));
+    mouse(viewport(), QEvent::MouseButtonRelease, rowCentre(2), Qt::LeftButton, Qt::NoButton);
+
+    const auto tooltipAt = [this](QPoint at) {
+        QHelpEvent event(QEvent::ToolTip, at, viewport()->mapToGlobal(at));
+        QApplication::sendEvent(viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    for (int row = 1; row <= 3; ++row)
+        EXPECT_EQ(tooltipAt(rowCentre(row)), form.list().text(row)) << row;
+    EXPECT_EQ(tooltipAt(QPoint(20, viewport()->height() - 5)), form.listView()->toolTip());
 }
 
 TEST_F(ListInteraction, DropKeepsTheOrderOfFilesAndFolders)

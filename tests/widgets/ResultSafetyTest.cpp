@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -54,4 +55,105 @@ TEST_F(ResultSafety, NoResultReplacesAListedFileOrAnEarlierResult)
             QStringLiteral("\r%1\r    The result would replace the input file.").arg(listedAc3) +
             QStringLiteral("\r%1\r    The result would replace the result of \"%2\".")
                 .arg(secondIntro, firstIntro));
+}
+
+namespace {
+
+// The window with a hook into each yield of a run, where a user's keys land.
+class RetypingForm : public TestForm
+{
+public:
+    void yield() override
+    {
+        if (onYield)
+            onYield();
+        TestForm::yield();
+    }
+    std::function<void()> onYield;
+};
+
+void pressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers, const QString& text = {})
+{
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, modifiers, text);
+        QApplication::sendEvent(target, &event);
+    }
+}
+
+} // namespace
+
+// While the second of four files converts, the user selects the folder text
+// and types a new folder one key at a time; on the way it names "/", "/tmp"
+// and more. Only once the user presses Return or leaves the box does the new
+// folder take the rows: no result goes anywhere else.
+TEST_F(ResultSafety, AFolderRetypedDuringARunTakesRowsOnlyOnceFinished)
+{
+    const struct
+    {
+        const char* name;
+        std::function<void(RetypingForm&, QLineEdit*)> finish;
+    } cases[] = {
+        {"Return", [](RetypingForm&, QLineEdit* text) { pressKey(text, Qt::Key_Return, {}); }},
+        {"LeavingTheBox",
+         [](RetypingForm& window, QLineEdit*) {
+             window.findChild<QWidget*>(QStringLiteral("PushButton7"))->setFocus();
+         }},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("out"));
+        const QString chosen = dir.filePath(QStringLiteral("new"));
+        QDir().mkpath(out);
+        QDir().mkpath(chosen);
+        QStringList inputs;
+        for (const char* name : {"a", "b", "c", "d"}) {
+            inputs.append(dir.filePath(QStringLiteral("music/%1.m4a").arg(QLatin1String(name))));
+            makeM4a(inputs.last(), 0.5);
+        }
+        RetypingForm window;
+        window.form().setProgramFolder(programFolder.path());
+        window.form().randomSource = [] { return 0.0; };
+        window.form().Form_Load();
+        for (const QString& row : std::as_const(inputs))
+            window.list().append(row);
+        window.findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+        window.findChild<QRadioButton*>(QStringLiteral("Option3"))->click();
+        auto* text = window.findChild<QLineEdit*>(QStringLiteral("Text1"));
+        text->setText(out + QLatin1Char('/'));
+        window.show();
+        activate(&window);
+        window.onYield = [&, typed = false, done = false]() mutable {
+            const QString bar = window.progressBar().text();
+            if (!typed && bar == QLatin1String("Processing: b.m4a")) {
+                typed = true;
+                text->setFocus();
+                pressKey(text, Qt::Key_A, Qt::ControlModifier);
+                for (const QChar key : chosen)
+                    pressKey(text, key.toUpper().unicode(), Qt::NoModifier, QString(key));
+                ASSERT_EQ(text->text(), chosen);
+            } else if (!done && bar == QLatin1String("Processing: c.m4a")) {
+                done = true;
+                c.finish(window, text);
+            }
+        };
+        window.findChild<QPushButton*>(QStringLiteral("PushButton2"))->click();
+
+        EXPECT_EQ(window.messages, QStringList{QStringLiteral("Done.")}) << c.name;
+        const auto results = [](const QString& folder) {
+            return QDir(folder).entryList({QStringLiteral("*.ac3")}, QDir::Files);
+        };
+        EXPECT_EQ(results(out), (QStringList{QStringLiteral("a.ac3"), QStringLiteral("b.ac3")}))
+            << c.name;
+        EXPECT_EQ(results(chosen), (QStringList{QStringLiteral("c.ac3"), QStringLiteral("d.ac3")}))
+            << c.name;
+        // Every folder the text named on its way holds none of them.
+        for (qsizetype n = 1; n < chosen.size(); ++n) {
+            const QString passed = chosen.left(n);
+            if (!QFileInfo(passed).isDir())
+                continue;
+            for (const char* name : {"a.ac3", "b.ac3", "c.ac3", "d.ac3"})
+                EXPECT_FALSE(QFileInfo::exists(QDir(passed).filePath(QLatin1String(name))))
+                    << c.name << " " << passed.toStdString();
+        }
+    }
 }

@@ -168,6 +168,12 @@ TEST_F(StartUpWindow, PlacesEveryControlAsDesigned)
     EXPECT_EQ(form.size(), QSize(536, 547));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    // The controls stand on a surface that fills the window where the window
+    // fits its screen.
+    QWidget* surface = control("Surface");
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->mapTo(&form, QPoint(0, 0)), QPoint(0, 0));
+    EXPECT_EQ(surface->size(), form.size());
 
     struct Case
     {
@@ -176,16 +182,16 @@ TEST_F(StartUpWindow, PlacesEveryControlAsDesigned)
         QRect geometry;
     };
     const Case cases[] = {
-        {"ListView1", "Form1", QRect(8, 8, 520, 169)},
-        {"PushButton1", "Form1", QRect(8, 183, 256, 27)},
-        {"PushButton5", "Form1", QRect(272, 217, 256, 27)},
-        {"Frame2", "Form1", QRect(8, 247, 520, 99)},
+        {"ListView1", "Surface", QRect(8, 8, 520, 169)},
+        {"PushButton1", "Surface", QRect(8, 183, 256, 27)},
+        {"PushButton5", "Surface", QRect(272, 217, 256, 27)},
+        {"Frame2", "Surface", QRect(8, 247, 520, 99)},
         {"Combo1", "Frame2", QRect(32, 64, 456, 23)},
         {"Frame3", "Frame1", QRect(32, 34, 456, 54)},
         {"Text1", "Frame3", QRect(16, 20, 378, 23)},
         {"PushButton7", "Frame3", QRect(400, 20, 40, 23)},
         {"Option4", "Frame1", QRect(16, 94, 241, 17)},
-        {"ProgressBar1", "Form1", QRect(8, 513, 520, 27)},
+        {"ProgressBar1", "Surface", QRect(8, 513, 520, 27)},
     };
     for (const Case& c : cases) {
         QWidget* widget = control(c.name);
