@@ -34,8 +34,8 @@ std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const 
     // renames into place; the final name is never written directly.
     const QByteArray partial = transcode::freshPartialPath(nativePath(job.output));
     const CommandLine command =
-        converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
-                         converterOptionsFor(transcode::containerOfResult(partial)));
+        batchConverterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
+                              transcode::containerOfResult(partial));
     std::unique_ptr<ConverterRun> run(new ConverterRun(job.input, nativePath(job.output), partial));
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
@@ -47,7 +47,7 @@ std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const 
         ::close(fds[1]);
     }
     if (error) {
-        *failure = conversionFailureReason(startFailureCode(error), job.output, {});
+        *failure = conversionFailureReason(startFailureCode(error), job.output, {}, error);
         return nullptr;
     }
     return run;

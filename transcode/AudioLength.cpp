@@ -2,6 +2,7 @@
 
 #include "transcode/AvHandles.h"
 #include "transcode/InputFormats.h"
+#include "transcode/InputGate.h"
 #include "transcode/StreamChoice.h"
 
 extern "C" {
@@ -43,12 +44,14 @@ int64_t trailingDiscard(AVFormatContext& context, int index, int64_t lastTimesta
 
 AudioLength decodedAudioLength(const QByteArray& input)
 {
+    const AdmittedInput admitted(input);
+    if (!admitted.admitted())
+        return {};
     AVFormatContext* opened = nullptr;
     AVDictionary* options = nullptr;
     // A playlist posing as the input must not make this open other files.
     restrictToMusicFormats(&options);
-    const int result = avformat_open_input(
-        &opened, (QByteArrayLiteral("file:") + input).constData(), nullptr, &options);
+    const int result = avformat_open_input(&opened, admitted.url().constData(), nullptr, &options);
     av_dict_free(&options);
     if (result < 0)
         return {};

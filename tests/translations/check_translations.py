@@ -17,9 +17,10 @@ import tempfile
 import xml.etree.ElementTree as ET
 from pathlib import Path
 
-# The folders whose texts the window shows; the batch mode's own folder is
-# left out: its console output stays English.
-SOURCE_FOLDERS = ["engine", "filelist", "shell", "samples"]
+# The folders whose texts the window shows, and the input gate, whose
+# refusals it shows too; the batch mode's own folder is left out: its console
+# output stays English.
+SOURCE_FOLDERS = ["engine", "filelist", "shell", "samples", "transcode/InputGate.cpp"]
 LANGUAGES = ["de", "es", "fr"]
 
 
