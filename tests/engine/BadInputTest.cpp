@@ -171,6 +171,19 @@ const Row rows[] = {
          QFile::link(QStringLiteral("/dev/zero"), s.in + QStringLiteral("/zero.m4a"));
          s.addBad(s.in + QStringLiteral("/zero.m4a"), QStringLiteral("a device"));
      }},
+    {"SystemFileBehindLink",
+     [](Scene& s) {
+         // A file of the kernel's own: a regular file to every test but the
+         // file system's, and never read.
+         QFile::link(QStringLiteral("/proc/self/status"), s.in + QStringLiteral("/status.m4a"));
+         s.addBad(s.in + QStringLiteral("/status.m4a"), QStringLiteral("proc file system"));
+     }},
+    {"SystemFileBehindLinkForTheConverterProgram",
+     [](Scene& s) {
+         s.converterProgram = true;
+         QFile::link(QStringLiteral("/proc/self/status"), s.in + QStringLiteral("/status.m4a"));
+         s.addBad(s.in + QStringLiteral("/status.m4a"), QStringLiteral("proc file system"));
+     }},
     {"ShellCharactersInName",
      [](Scene& s) {
          // No shell ever reads a path: this one converts like any other.
