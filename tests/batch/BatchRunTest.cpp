@@ -194,7 +194,8 @@ TEST(BatchRun, AnOutputFolderRemovedMidwayStopsTheLaterFiles)
     // A converter whose output folder disappears as it finishes.
     const QString converter =
         test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
-                          QStringLiteral("printf ac3 > \"$7\"\nrm -r \"$(dirname \"$7\")\""));
+                          QStringLiteral("for out; do :; done\nprintf ac3 > \"$out\"\n"
+                                         "rm -r \"$(dirname \"$out\")\""));
 
     const test::BatchResult result = test::runConvert(
         {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
@@ -267,9 +268,10 @@ TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
         for (const char* name : {"1.m4a", "2.m4a", "3.m4a", "4.m4a"})
             test::writeFile(in + QLatin1Char('/') + QLatin1String(name), "input");
         // A converter that writes part of its result and then takes its time.
-        const QString slow = test::writeScript(
-            dir.filePath(QStringLiteral("slow-ffmpeg")),
-            QStringLiteral("echo $$ > \"$PIDS/$$\"\nprintf partial > \"$7\"\nexec sleep 60"));
+        const QString slow =
+            test::writeScript(dir.filePath(QStringLiteral("slow-ffmpeg")),
+                              QStringLiteral("for out; do :; done\necho $$ > \"$PIDS/$$\"\n"
+                                             "printf partial > \"$out\"\nexec sleep 60"));
 
         const test::BatchResult result = test::runConvert(
             {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
@@ -658,9 +660,10 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
     const QString converter = test::writeScript(
         dir.filePath(QStringLiteral("reporting-ffmpeg")),
         QStringLiteral(
+            "for out; do :; done\n"
             "printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 128 kb/s\\n' >&2\n"
             "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
-            "sleep 0.6\nprintf data > \"$7\"\n"
+            "sleep 0.6\nprintf data > \"$out\"\n"
             "printf 'size=  1kB time=00:00:10.00 bitrate= 1.0kbits/s speed=1x  \\n' >&2"));
     const QString command =
         QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
