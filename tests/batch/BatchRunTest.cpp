@@ -607,8 +607,9 @@ TEST(BatchRun, PartialsOfDeadBatchesAreRemoved)
     test::makeM4a(dir.filePath(QStringLiteral("a.m4a")), 0.3);
     QProcess ended;
     ended.start(QStringLiteral("true"), QStringList{});
-    ASSERT_TRUE(ended.waitForFinished());
+    ASSERT_TRUE(ended.waitForStarted());
     const QString deadPid = QString::number(ended.processId());
+    ASSERT_TRUE(ended.waitForFinished());
     char name[256] = {};
     ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
     QString host = QString::fromUtf8(name);
@@ -634,7 +635,7 @@ TEST(BatchRun, PartialsOfDeadBatchesAreRemoved)
     expected.sort();
     QStringList found = QDir(out).entryList(QDir::Files | QDir::Hidden);
     found.sort();
-    EXPECT_EQ(found, expected);
+    EXPECT_EQ(found.join(u' ').toStdString(), expected.join(u' ').toStdString());
 }
 
 // What a command shows on a terminal of its own ("script" gives it one).
