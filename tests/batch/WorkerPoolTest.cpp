@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace plumark;
 using namespace plumark::test;
@@ -161,6 +162,32 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
     EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
     EXPECT_EQ(hiddenAndPlain(folder.filePath(QStringLiteral("out"))),
               QStringList{QStringLiteral("good.ac3")});
+}
+
+// A worker whose reply is no message of the protocol.
+int garblingWorker()
+{
+    const char bytes[] = "\xff\xff\xff\xffnot a reply";
+    if (::write(STDOUT_FILENO, bytes, sizeof bytes - 1) < 0)
+        return 1;
+    ::pause();
+    return 0;
+}
+
+// A reply that cannot be read ends its worker, and the file is named for
+// that, not as a crash.
+TEST_F(WorkerPoolTest, AReplyThatCannotBeReadIsNamedSo)
+{
+    WorkerPool pool(garblingWorker, 1);
+    QString failure;
+    WorkerPool::Worker* worker = pool.start(
+        engineJob(input(QStringLiteral("a.m4a")), output(QStringLiteral("a.ac3"))), &failure);
+    ASSERT_NE(worker, nullptr) << failure.toStdString();
+    awaitEnd(*worker);
+    EXPECT_FALSE(worker->result().converted);
+    EXPECT_EQ(worker->result().reason.toStdString(),
+              "the converter worker's reply could not be read");
+    worker->release();
 }
 
 // A worker that never reports: the engine's own input gate refuses the
