@@ -1,11 +1,16 @@
 #include "base/ResultFile.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <map>
+#include <set>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,6 +53,27 @@ QByteArray partialEnd(const QByteArray& fileName)
     return PartialMark + extensionOf(fileName).mid(1);
 }
 
+// This host's name as a partial name carries it: letters, digits, "_" and
+// "-" only, so that it cannot hold the "." that ends it.
+QByteArray hostTag()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return QByteArrayLiteral("host");
+    QByteArray tag;
+    for (const char* c = name; *c && tag.size() < 64; ++c)
+        tag += std::isalnum(static_cast<unsigned char>(*c)) || *c == '-' ? *c : '_';
+    return tag.isEmpty() ? QByteArrayLiteral("host") : tag;
+}
+
+// The writer of a partial, "<host>-<process id>.": a later batch on the same
+// host can tell that it has ended and remove what it left.
+QByteArray ownerTag(pid_t pid)
+{
+    static const QByteArray host = hostTag();
+    return host + '-' + QByteArray::number(pid) + '.';
+}
+
 // What every partial name of output starts with, after its folder.
 QByteArray partialPrefix(const QByteArray& fileName)
 {
@@ -56,7 +82,9 @@ QByteArray partialPrefix(const QByteArray& fileName)
     const QByteArray prefix = '.' + stem + '.';
     // A result whose name is near the longest allowed gets a short name of
     // the same kind, still one of its own.
-    if (prefix.size() + RandomLength + partialEnd(fileName).size() <= NAME_MAX)
+    // Room for the owner's tag with the longest process id.
+    const qsizetype owner = ownerTag(0).size() + 9;
+    if (prefix.size() + owner + RandomLength + partialEnd(fileName).size() <= NAME_MAX)
         return prefix;
     return ".plumark-" + QCryptographicHash::hash(fileName, QCryptographicHash::Sha1).toHex() + '.';
 }
@@ -136,7 +164,7 @@ QString commitOpenFile(int fd, const QByteArray& partial, const QByteArray& outp
 QByteArray freshPartialPath(const QByteArray& output)
 {
     const PathParts parts = split(output);
-    const QByteArray prefix = parts.folder + '/' + partialPrefix(parts.name);
+    const QByteArray prefix = parts.folder + '/' + partialPrefix(parts.name) + ownerTag(::getpid());
     QByteArray path;
     struct stat existing = {};
     for (int i = 0; i < CreateTries; ++i) {
@@ -147,13 +175,69 @@ QByteArray freshPartialPath(const QByteArray& output)
     return path;
 }
 
+namespace {
+
+// The process id of the writer of the partial named name in output's
+// folder, when name is exactly one of output's partial names written on this
+// host; 0 otherwise.
+pid_t partialOwner(const QByteArray& name, const QByteArray& outputName)
+{
+    static const QByteArray host = hostTag();
+    const QByteArray prefix = partialPrefix(outputName) + host + '-';
+    const QByteArray end = partialEnd(outputName);
+    if (!name.startsWith(prefix) || !name.endsWith(end))
+        return 0;
+    const QByteArray middle = name.mid(prefix.size(), name.size() - prefix.size() - end.size());
+    const qsizetype dot = middle.indexOf('.');
+    if (dot < 1 || middle.size() - dot - 1 != RandomLength)
+        return 0;
+    const QByteArray digits = middle.left(dot);
+    const QByteArray random = middle.mid(dot + 1);
+    if (digits.size() > 9 || digits.startsWith('0') ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        !std::all_of(random.begin(), random.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+        return 0;
+    return pid_t(digits.toInt());
+}
+
+} // namespace
+
 bool isPartialPathOf(const QByteArray& path, const QByteArray& output)
 {
     const PathParts parts = split(output);
-    const QByteArray prefix = parts.folder + '/' + partialPrefix(parts.name);
-    const QByteArray end = partialEnd(parts.name);
-    return path.size() == prefix.size() + RandomLength + end.size() && path.startsWith(prefix) &&
-           path.endsWith(end);
+    const PathParts partial = split(path);
+    return partial.folder == parts.folder && partialOwner(partial.name, parts.name) > 0;
+}
+
+void removeDeadPartials(const QList<QByteArray>& outputs)
+{
+    // The results' names, by folder: each folder is read once.
+    std::map<QByteArray, std::set<QByteArray>> names;
+    for (const QByteArray& output : outputs) {
+        const PathParts parts = split(output);
+        names[parts.folder].insert(parts.name);
+    }
+    for (const auto& [folder, results] : names) {
+        DIR* listing = ::opendir(folder.constData());
+        if (!listing)
+            continue;
+        while (const dirent* entry = ::readdir(listing)) {
+            const QByteArray name(entry->d_name);
+            if (!name.startsWith('.') || !name.contains(PartialMark))
+                continue;
+            for (const QByteArray& result : results) {
+                const pid_t owner = partialOwner(name, result);
+                // A process of that id still there may be the writer: its
+                // partial stays.
+                if (owner > 0 && owner != ::getpid() && ::kill(owner, 0) != 0 && errno == ESRCH) {
+                    ::unlinkat(::dirfd(listing), name.constData(), 0);
+                    break;
+                }
+            }
+        }
+        ::closedir(listing);
+    }
 }
 
 QString commitPartial(const QByteArray& partial, const QByteArray& output)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -13,14 +14,20 @@ namespace plumark {
 // before "converted" is said. The final name is only ever replaced by a
 // rename; nothing here removes it.
 
-// A fresh partial name for output, "<folder>/.<name>.XXXXXX.partial.ac3"
-// with six random characters, not yet taken. It ends in the result's own
-// extension (".ac3", ".mka", ".mp4") so that the ffmpeg program, which
-// chooses its output format by the name, writes the result's format.
+// A fresh partial name for output, "<folder>/.<name>.HOST-PID.XXXXXX.partial.ac3"
+// with this host's name, this process's id and six random characters, not
+// yet taken. It ends in the result's own extension (".ac3", ".mka", ".mp4")
+// so that the ffmpeg program, which chooses its output format by the name,
+// writes the result's format.
 QByteArray freshPartialPath(const QByteArray& output);
 
-// Whether path is a partial name of output's.
+// Whether path is a partial name of output's written on this host.
 bool isPartialPathOf(const QByteArray& path, const QByteArray& output);
+
+// Removes the partials of the outputs that a process of this host left
+// when it was killed outright: names of exactly that form whose process is
+// gone. Nothing else in their folders is touched.
+void removeDeadPartials(const QList<QByteArray>& outputs);
 
 // Puts a partial result that is complete in place: its data is synced, it is
 // renamed over output and the folder is synced, then output is checked to be

@@ -1,6 +1,7 @@
 #include "batch/Batch.h"
 
 #include "base/Failure.h"
+#include "base/ResultFile.h"
 #include "batch/BatchOptions.h"
 #include "batch/BoxRate.h"
 #include "batch/CheckedFfmpegRun.h"
@@ -88,17 +89,19 @@ int printResult(const QString& text, int status)
     return status == 0 ? 1 : status;
 }
 
+// The message names arguments as given: none of their characters may steer
+// the terminal or break the line.
 int usageError(const QString& message)
 {
-    printTo(stderr, QStringLiteral("plumark convert: %1\n").arg(message));
+    printTo(stderr, QStringLiteral("plumark convert: %1\n").arg(printableName(message)));
     return UsageError;
 }
 
 // The batch's own tools folder, with the tools this run uses: the converter
-// for the ffmpeg engine and a dry run (whose command lines name it), the
-// probe when each input's own rate is asked. A missing converter fails the
-// batch; a missing probe only the files whose rate only it can read, with
-// the reason left in probeMissing.
+// for the ffmpeg engine, the probe when each input's own rate is asked; none
+// when it uses neither. A missing converter fails the batch; a missing probe
+// only the files whose rate only it can read, with the reason left in
+// probeMissing.
 std::unique_ptr<ToolsFolder> provideTools(bool converter, bool probe, QString& probeMissing)
 {
     const QString converterTool =
@@ -112,6 +115,8 @@ std::unique_ptr<ToolsFolder> provideTools(bool converter, bool probe, QString& p
                                .arg(failure.description());
         }
     }
+    if (!converter && probeTool.isEmpty())
+        return nullptr;
     auto tools = std::make_unique<ToolsFolder>();
     if (converter)
         WriteBytesToFile(converterTool, tools->converterPath());
@@ -155,12 +160,10 @@ int printCommands(QList<BatchJob>& jobs, const QString& converterPath,
             allConvertible = false;
             continue;
         }
-        const QStringList options =
-            converterOptionsFor(transcode::containerOfResult(nativePath(job.output)));
-        printTo(stdout, printableName(converterCommand(converterPath, job.input, job.rateToken,
-                                                       job.output, options)
-                                          .text) +
-                            QLatin1Char('\n'));
+        const CommandLine command =
+            batchConverterCommand(converterPath, job.input, job.rateToken, job.output,
+                                  transcode::containerOfResult(nativePath(job.output)));
+        printTo(stdout, printableName(command.text) + QLatin1Char('\n'));
     }
     return allConvertible ? 0 : 1;
 }
@@ -207,14 +210,26 @@ int convert(const BatchOptions& options)
         for (BatchJob& job : jobs)
             job.rateToken = options.rateToken;
 
-    // Tools folders of batches or windows that were killed outright go first.
-    RemoveEndedToolsFolders();
+    // Tools folders of batches or windows that were killed outright go first,
+    // and so do the partial results of such batches. A dry run writes nothing.
+    if (!options.dryRun) {
+        RemoveEndedToolsFolders();
+        QList<QByteArray> outputs;
+        for (const BatchJob& job : jobs)
+            outputs.append(nativePath(job.output));
+        removeDeadPartials(outputs);
+    }
     const bool sameRate = options.rateToken.isEmpty();
     const bool ownConverter =
-        options.converter == BatchOptions::Converter::Ffmpeg || options.dryRun;
+        options.converter == BatchOptions::Converter::Ffmpeg && !options.dryRun;
     std::unique_ptr<ToolsFolder> tools;
+    // A dry run's commands name the installed converter: they must still run
+    // once the batch and its tools folder are gone.
+    QString installedConverter;
     QString probeMissing;
     try {
+        if (options.dryRun)
+            installedConverter = LoadResource(converterResourceFor(ProcessorAddressWidth()));
         tools = provideTools(ownConverter, sameRate, probeMissing);
     } catch (const Failure& failure) {
         printTo(stderr, QStringLiteral("plumark convert: %1\n").arg(failure.description()));
@@ -232,13 +247,18 @@ int convert(const BatchOptions& options)
     // the probe.
     std::unique_ptr<RateProbe> probe;
     if (sameRate)
-        probe = std::make_unique<RateProbe>(probeMissing.isEmpty() ? tools->probePath() : QString(),
-                                            options.fallbackToken, tools->path(),
-                                            RateProbe::DefaultWaitMs, probeMissing);
+        probe = std::make_unique<RateProbe>(
+            probeMissing.isEmpty() ? tools->probePath() : QString(), options.fallbackToken,
+            tools ? tools->path() : QString(), RateProbe::DefaultWaitMs, probeMissing);
     const auto readOwnRate = [&](BatchJob& job) {
         const BoxRate read = BoxRate::read(nativePath(job.input));
         if (read.outcome == BoxRate::Outcome::AskProbe)
             return false;
+        if (read.outcome == BoxRate::Outcome::Refused) {
+            job.state = BatchJob::State::NotConverted;
+            job.reason = read.refusal;
+            return true;
+        }
         job.rateToken = read.outcome == BoxRate::Outcome::Found ? read.rate + QLatin1Char('k')
                                                                 : options.fallbackToken;
         return true;
@@ -249,10 +269,12 @@ int convert(const BatchOptions& options)
     auto workers = std::make_unique<WorkerPool>(transcode::runConverterWorker, options.jobs);
     if (options.dryRun)
         return printResult({}, printCommands(
-                                   jobs, tools->converterPath(),
+                                   jobs, installedConverter,
                                    [&](BatchJob& job) {
                                        if (readOwnRate(job))
-                                           return QString();
+                                           return job.state == BatchJob::State::NotConverted
+                                                      ? job.reason
+                                                      : QString();
                                        const RateProbe::Result found = probe->rateFor(
                                            job.input, [&] { return stop.requested(); });
                                        job.rateToken = found.token;
@@ -284,7 +306,8 @@ int convert(const BatchOptions& options)
 
     workers.reset();
     probe.reset();
-    tools->remove();
+    if (tools)
+        tools->remove();
     display.clear();
     return printResult(summaryText(jobs, clock.elapsed() / 1000.0, stopped, options.rateToken),
                        exitStatus(jobs, stopped));
@@ -318,7 +341,8 @@ int runBatch(int argc, char** argv)
             return usageError(
                 QStringLiteral("--files-from '%1': %2").arg(options.filesFrom, problem));
     }
-    if (!options.outputFolder.isEmpty()) {
+    // A dry run writes nothing: its commands name the folder as it would be.
+    if (!options.outputFolder.isEmpty() && !options.dryRun) {
         const QString problem = makeFolderPath(options.outputFolder);
         if (!problem.isEmpty())
             return usageError(

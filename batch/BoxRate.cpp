@@ -1,5 +1,6 @@
 #include "batch/BoxRate.h"
 
+#include "base/InputGate.h"
 #include "engine/BitRate.h"
 
 #include <QByteArray>
@@ -7,9 +8,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <fcntl.h>
-#include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plumark {
@@ -40,37 +38,22 @@ quint32 be32(const char* bytes)
     return quint32(b[0]) << 24 | quint32(b[1]) << 16 | quint32(b[2]) << 8 | quint32(b[3]);
 }
 
+// The input, opened through the input gate.
 class File
 {
 public:
-    explicit File(const QByteArray& path)
-        : m_fd(::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
-    {
-    }
-    ~File()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
+    explicit File(const QByteArray& path) : m_input(path) {}
 
-    // The size of a regular file; nullopt for anything else.
-    std::optional<qint64> size() const
-    {
-        struct stat info = {};
-        if (m_fd < 0 || ::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))
-            return std::nullopt;
-        return info.st_size;
-    }
+    const AdmittedInput& input() const { return m_input; }
+    qint64 size() const { return m_input.status().st_size; }
     // Up to length bytes at offset; fewer at the end of the file.
     QByteArray read(qint64 offset, qint64 length) const
     {
         QByteArray bytes(length, Qt::Uninitialized);
         qint64 done = 0;
         while (done < length) {
-            const ssize_t n =
-                ::pread(m_fd, bytes.data() + done, size_t(length - done), off_t(offset + done));
+            const ssize_t n = ::pread(m_input.fd(), bytes.data() + done, size_t(length - done),
+                                      off_t(offset + done));
             if (n <= 0)
                 break;
             done += n;
@@ -80,7 +63,7 @@ public:
     }
 
 private:
-    int m_fd;
+    const AdmittedInput m_input;
 };
 
 // True when text could hold a tag named like a rate, in one-byte or two-byte
@@ -200,12 +183,15 @@ QString convertedRate(double bitsPerSecond)
 BoxRate BoxRate::read(const QByteArray& path)
 {
     BoxRate result;
+    const File file(path);
+    if (!file.input().admitted()) {
+        result.outcome = Outcome::Refused;
+        result.refusal = file.input().reason();
+        return result;
+    }
     if (!hasMp4Extension(path))
         return result;
-    const File file(path);
-    const std::optional<qint64> fileSize = file.size();
-    if (!fileSize)
-        return result;
+    const qint64 fileSize = file.size();
 
     // The top level, read as the probe reads it: it ends at the first atom
     // that is cut short or too large, and counts every media data atom's size.
@@ -226,7 +212,7 @@ BoxRate BoxRate::read(const QByteArray& path)
         if (size == 0) {
             // The atom runs to the end of the file.
             if (type == "mdat") {
-                mediaSize += quint64(*fileSize - payloadAt);
+                mediaSize += quint64(fileSize - payloadAt);
                 sawMedia = true;
             }
             break;
@@ -250,7 +236,7 @@ BoxRate BoxRate::read(const QByteArray& path)
             mediaSize += size;
             sawMedia = true;
         }
-        if (payloadAt + qint64(size) > *fileSize)
+        if (payloadAt + qint64(size) > fileSize)
             break;
         if (type == "moov") {
             if (++movies > 1 || qint64(size) > LargestReadBox)

@@ -14,12 +14,14 @@ namespace plumark {
 struct BoxRate
 {
     enum class Outcome {
-        Found,   // the rate, in rate
-        None,    // the probe's report would hold no rate: the fallback applies
-        AskProbe // not read here: only the probe can tell
+        Found,    // the rate, in rate
+        None,     // the probe's report would hold no rate: the fallback applies
+        AskProbe, // not read here: only the probe can tell
+        Refused   // the input gate refuses the file: nothing reads it
     };
     Outcome outcome = Outcome::AskProbe;
-    QString rate; // the number, in kilobits, as rateFromProbeReport gives it
+    QString rate;    // the number, in kilobits, as rateFromProbeReport gives it
+    QString refusal; // the gate's reason, when refused
 
     // Reads the file at path (its native bytes).
     static BoxRate read(const QByteArray& path);

@@ -1,5 +1,7 @@
 #include "batch/ContainerCommand.h"
 
+#include "transcode/InputFormats.h"
+
 namespace plumark {
 
 QStringList converterOptionsFor(transcode::Container container)
@@ -18,6 +20,20 @@ QStringList converterOptionsFor(transcode::Container container)
 bool converterWritesWhole(transcode::Container container)
 {
     return container != transcode::Container::Matroska;
+}
+
+CommandLine batchConverterCommand(const QString& converterPath, const QString& inputPath,
+                                  const QString& rateToken, const QString& outputPath,
+                                  transcode::Container container)
+{
+    // The protocols cover the input alone; "pipe" and "fd" name a
+    // descriptor handed over, never a file of the input's choosing.
+    const QStringList inputOptions{
+        QStringLiteral("-protocol_whitelist"),
+        QString::fromLatin1(transcode::inputProtocolList()) + QStringLiteral(",pipe,fd"),
+        QStringLiteral("-format_whitelist"), QString::fromLatin1(transcode::musicFormatList())};
+    return converterCommand(converterPath, inputPath, rateToken, outputPath,
+                            converterOptionsFor(container), inputOptions);
 }
 
 } // namespace plumark

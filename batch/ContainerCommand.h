@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/CommandLine.h"
 #include "transcode/Container.h"
 
 #include <QStringList>
@@ -16,5 +17,15 @@ QStringList converterOptionsFor(transcode::Container container);
 // Whether the ffmpeg program can give a result in container all that the
 // in-process engine gives.
 bool converterWritesWhole(transcode::Container container);
+
+// The ffmpeg program's command line for one file of the batch, with the
+// options for the result's container. The program reads its input as the
+// in-process engine does: in a music file's own formats only (the engine's
+// list, transcode::musicFormatList), from local files only, so that a
+// playlist, manifest or concatenation list posing as an M4A is refused
+// rather than followed to the files it names.
+CommandLine batchConverterCommand(const QString& converterPath, const QString& inputPath,
+                                  const QString& rateToken, const QString& outputPath,
+                                  transcode::Container container);
 
 } // namespace plumark

@@ -31,8 +31,8 @@ std::unique_ptr<JobRun> FfmpegRun::start(const QString& converterPath, const Bat
     // renames into place; the final name is never written directly.
     const QByteArray partial = freshPartialPath(nativePath(job.output));
     const CommandLine command =
-        converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
-                         converterOptionsFor(transcode::containerOfResult(partial)));
+        batchConverterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
+                              transcode::containerOfResult(partial));
     std::unique_ptr<FfmpegRun> run(new FfmpegRun(nativePath(job.output), partial));
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
@@ -44,7 +44,7 @@ std::unique_ptr<JobRun> FfmpegRun::start(const QString& converterPath, const Bat
         ::close(fds[1]);
     }
     if (error) {
-        *failure = conversionFailureReason(startFailureCode(error), job.output, {});
+        *failure = conversionFailureReason(startFailureCode(error), job.output, {}, error);
         return nullptr;
     }
     return run;

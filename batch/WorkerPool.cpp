@@ -172,6 +172,7 @@ void WorkerPool::Worker::read()
         if (m_reader.malformed()) {
             m_process.terminate();
             endWithoutResult();
+            m_result.reason = QStringLiteral("the converter worker's reply could not be read");
             return false;
         }
         return true;

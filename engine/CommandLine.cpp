@@ -2,18 +2,29 @@
 
 namespace plumark {
 
+namespace {
+
+// The words, each after a blank.
+QString joined(const QStringList& words)
+{
+    QString text;
+    for (const QString& word : words)
+        text += QLatin1Char(' ') + word;
+    return text;
+}
+
+} // namespace
+
 CommandLine converterCommand(const QString& converterPath, const QString& inputPath,
                              const QString& rateToken, const QString& outputPath,
-                             const QStringList& outputOptions)
+                             const QStringList& outputOptions, const QStringList& inputOptions)
 {
     CommandLine command;
-    QString options;
-    for (const QString& option : outputOptions)
-        options += QLatin1Char(' ') + option;
-    command.text = quoted(converterPath) + QStringLiteral(" -i ") + quoted(inputPath) + options +
-                   QStringLiteral(" -ab ") + rateToken + QStringLiteral(" -acodec ac3 ") +
-                   quoted(outputPath);
-    command.argv = QStringList{converterPath, QStringLiteral("-i"), inputPath} + outputOptions +
+    command.text = quoted(converterPath) + joined(inputOptions) + QStringLiteral(" -i ") +
+                   quoted(inputPath) + joined(outputOptions) + QStringLiteral(" -ab ") + rateToken +
+                   QStringLiteral(" -acodec ac3 ") + quoted(outputPath);
+    command.argv = QStringList{converterPath} + inputOptions +
+                   QStringList{QStringLiteral("-i"), inputPath} + outputOptions +
                    QStringList{QStringLiteral("-ab"), rateToken, QStringLiteral("-acodec"),
                                QStringLiteral("ac3"), outputPath};
     return command;

@@ -22,11 +22,13 @@ inline QString quoted(const QString& text)
 }
 
 // The converter's command line for one file:
-// "<converter>" -i "<input>" [<output options>] -ab <rate> -acodec ac3 "<output>"
-// The output options are words without spaces ("-c:v", "copy").
+// "<converter>" [<input options>] -i "<input>" [<output options>] -ab <rate>
+// -acodec ac3 "<output>"
+// The options are words without spaces ("-c:v", "copy").
 CommandLine converterCommand(const QString& converterPath, const QString& inputPath,
                              const QString& rateToken, const QString& outputPath,
-                             const QStringList& outputOptions = {});
+                             const QStringList& outputOptions = {},
+                             const QStringList& inputOptions = {});
 
 // The probe's command line: "<probe>" "<input>"
 CommandLine probeCommand(const QString& probePath, const QString& inputPath);

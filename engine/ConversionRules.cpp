@@ -1,8 +1,9 @@
 #include "engine/ConversionRules.h"
 
+#include "base/InputGate.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
-#include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
 #include <vector>
@@ -16,23 +17,6 @@ QString outputPathFor(const QString& inputPath, const QString& outputFolder, Pat
     return CollapseBackslashes(folder + separator(style) + baseName + QStringLiteral(".ac3"),
                                style);
 }
-
-namespace {
-
-QString kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QCoreApplication::translate("Conversion", "a folder");
-    if (S_ISFIFO(mode))
-        return QCoreApplication::translate("Conversion", "a named pipe (FIFO)");
-    if (S_ISSOCK(mode))
-        return QCoreApplication::translate("Conversion", "a socket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QCoreApplication::translate("Conversion", "a device");
-    return QCoreApplication::translate("Conversion", "something else");
-}
-
-} // namespace
 
 QString folderMissingText()
 {
@@ -49,21 +33,12 @@ QString outputFolderRefusal(const QString& outputPath)
 
 QString refusalReason(const QString& inputPath, const QString& outputPath)
 {
-    struct stat input;
-    if (inputPath.isEmpty() || ::stat(nativePath(inputPath).constData(), &input) != 0) {
-        const int error = inputPath.isEmpty() ? ENOENT : errno;
-        if (error == ENOENT || error == ENOTDIR)
-            return QCoreApplication::translate("Conversion", "The file does not exist.");
-        return QCoreApplication::translate("Conversion", "The file cannot be read: %1.")
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
-    if (!S_ISREG(input.st_mode))
-        return QCoreApplication::translate("Conversion", "This is %1, not a regular file.")
-            .arg(kindOf(input.st_mode));
-
+    const AdmittedInput input(nativePath(inputPath));
+    if (!input.admitted())
+        return input.reason();
     struct stat output;
     if (!outputPath.isEmpty() && ::stat(nativePath(outputPath).constData(), &output) == 0 &&
-        output.st_dev == input.st_dev && output.st_ino == input.st_ino)
+        output.st_dev == input.status().st_dev && output.st_ino == input.status().st_ino)
         return QCoreApplication::translate("Conversion",
                                            "The result would replace the input file.");
     return {};
@@ -83,6 +58,23 @@ QString withoutTags(const QString& line)
 {
     static const QRegularExpression tags(QStringLiteral("^(\\[[^\\]]* @ 0x[0-9a-fA-F]+\\] *)+"));
     return QString(line).remove(tags);
+}
+
+// ffmpeg's note that the line before it came again: never a cause itself.
+bool isRepeatLine(const QString& line)
+{
+    static const QRegularExpression repeat(QStringLiteral("^Last message repeated \\d+ times?$"));
+    return repeat.match(line).hasMatch();
+}
+
+// The input's format is not among those the converter was let read (a
+// playlist or manifest posing as a music file): the demuxer's name, else
+// empty.
+QString refusedFormat(const QString& line)
+{
+    static const QRegularExpression refused(
+        QStringLiteral("^\\[([^\\] ]+) @ 0x[0-9a-fA-F]+\\] *Format not on whitelist"));
+    return refused.match(line).captured(1);
 }
 
 // Lines the converter adds after the one that names the cause: they say only
@@ -133,11 +125,19 @@ QString lastErrorLine(const QByteArray& errorOutput)
     for (qsizetype i = 0; i < lines.size(); ++i)
         inHeader[size_t(i)] = isHeaderStart(lines[i]) || (i > 0 && inHeader[size_t(i - 1)] &&
                                                           lines[i].startsWith(QLatin1Char(' ')));
+    // Opening the input ends there; what follows only says it failed.
+    for (const QString& line : lines) {
+        const QString format = refusedFormat(line.trimmed());
+        if (!format.isEmpty())
+            return QCoreApplication::translate("Conversion",
+                                               "The input is not an audio file but %1.")
+                .arg(format);
+    }
     QString lastLine;
     QString lastProgressFree;
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
         const QString line = lines[i].trimmed();
-        if (line.isEmpty())
+        if (line.isEmpty() || isRepeatLine(line))
             continue;
         if (lastLine.isEmpty())
             lastLine = line;
@@ -152,15 +152,16 @@ QString lastErrorLine(const QByteArray& errorOutput)
 }
 
 QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
-                                const QString& errorLine)
+                                const QString& errorLine, int startError)
 {
     if (exitCode < 0) {
         // A start failure is the runtime's error number plus 0x80040000.
         const qint64 number = qint64(exitCode) - qint64(qint32(0x80040000u));
         const QString cause =
-            number == 53   ? QCoreApplication::translate("Conversion", "file not found")
-            : number == 70 ? QCoreApplication::translate("Conversion", "permission denied")
-                           : QCoreApplication::translate("Conversion", "error %1").arg(number);
+            startError != 0 ? QString::fromLocal8Bit(std::strerror(startError))
+            : number == 53  ? QCoreApplication::translate("Conversion", "file not found")
+            : number == 70  ? QCoreApplication::translate("Conversion", "permission denied")
+                            : QCoreApplication::translate("Conversion", "error %1").arg(number);
         return QCoreApplication::translate("Conversion", "The converter could not be started (%1).")
             .arg(cause);
     }

@@ -22,9 +22,10 @@ QString folderMissingText();
 QString outputFolderRefusal(const QString& outputPath);
 
 // Why a row must not be handed to the converter, or an empty text when it
-// may: the input is missing, is not a regular file (a FIFO, device or socket
-// would keep the converter waiting), or is the very file the output would
-// replace (also when reached through a link).
+// may: the input is not admitted (AdmittedInput: missing,
+// unreadable, not a regular file, or a file of the system's own file systems
+// such as /proc, which a converter could wait on forever), or it is the very
+// file the output would replace (also when reached through a link).
 QString refusalReason(const QString& inputPath, const QString& outputPath);
 
 // The last line of a converter's error output that says something, for the
@@ -36,8 +37,9 @@ QString lastErrorLine(const QByteArray& errorOutput);
 // Why a finished conversion does not count, or an empty text when it does:
 // a non-zero exit code, a start failure, or no output (or an empty one). A
 // converter that refused to replace a file of the result's name is named by
-// its refusal even when it exits with 0.
+// its refusal even when it exits with 0. startError is the system's error
+// number of a start failure, when known: the cause is then its text.
 QString conversionFailureReason(qint32 exitCode, const QString& outputPath,
-                                const QString& errorLine);
+                                const QString& errorLine, int startError = 0);
 
 } // namespace plumark

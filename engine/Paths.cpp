@@ -97,6 +97,32 @@ QString pathFromNative(const QByteArray& bytes)
     return text;
 }
 
+namespace {
+
+// "\xHH" for each byte of the character's UTF-8 form.
+QString escapedBytes(QChar c)
+{
+    QString text;
+    for (const char byte : QString(c).toUtf8())
+        text += QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(byte), 16)
+                                            .rightJustified(2, QLatin1Char('0'))
+                                            .toUpper();
+    return text;
+}
+
+// A character that is no letter of a name but steers the terminal or the
+// text's layout: control characters, the bidirectional controls (U+202E
+// would show a name's end reversed), and the line and paragraph separators.
+// Line feeds, carriage returns and tabs are left to the caller.
+bool steersDisplay(char16_t code)
+{
+    return (code < 0x20 && code != u'\n' && code != u'\r' && code != u'\t') ||
+           (code >= 0x7F && code < 0xA0) || code == 0x061C || code == 0x200E || code == 0x200F ||
+           (code >= 0x2028 && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
+
+} // namespace
+
 QString printablePath(const QString& path)
 {
     QString text;
@@ -104,6 +130,8 @@ QString printablePath(const QString& path)
         if (isRawByte(path, i))
             text += QStringLiteral("\\x") +
                     QString::number(path[i].unicode() - RawByteBase, 16).toUpper();
+        else if (steersDisplay(path[i].unicode()))
+            text += escapedBytes(path[i]);
         else
             text += path[i];
     }
@@ -115,15 +143,10 @@ QString printableName(const QString& path)
     QString text;
     for (const QChar c : printablePath(path)) {
         const char16_t code = c.unicode();
-        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) {
-            for (const char byte : QString(c).toUtf8())
-                text +=
-                    QStringLiteral("\\x") + QString::number(static_cast<unsigned char>(byte), 16)
-                                                .rightJustified(2, QLatin1Char('0'))
-                                                .toUpper();
-        } else {
+        if (code == u'\n' || code == u'\r' || code == u'\t')
+            text += escapedBytes(c);
+        else
             text += c;
-        }
     }
     return text;
 }

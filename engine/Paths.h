@@ -49,11 +49,15 @@ QByteArray nativePath(const QString& path);
 QString pathFromNative(const QByteArray& bytes);
 // One character of such a text that stands for a byte of no valid UTF-8.
 bool isRawByte(const QString& text, qsizetype at);
-// The path for display: each byte kept that way written as "\xE9".
+// The text for display on a terminal: each byte kept that way written as
+// "\xE9", and the bytes of every character that would steer the terminal or
+// the text's layout written the same way (escape sequences, other control
+// characters, bidirectional controls such as U+202E, the line and paragraph
+// separators U+2028 and U+2029); line feeds, carriage returns and tabs stay.
 QString printablePath(const QString& path);
-// The path for display on one line of a report: as printablePath, and every
-// control character's bytes written the same way ("\x0A"), so that a line
-// break in a name cannot pass for a line of its own.
+// The path for display on one line of a report: as printablePath, and line
+// feeds, carriage returns and tabs written the same way ("\x0A"), so that a
+// line break in a name cannot pass for a line of its own.
 QString printableName(const QString& path);
 
 } // namespace plumark

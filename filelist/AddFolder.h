@@ -28,8 +28,9 @@ void GetSubDirectories2016(QStringList& folders, bool recurse, Reporter& reporte
 // opened, in listing order (by name ignoring case, ties by exact name).
 QStringList GetFilesInFolder(const QString& folder, const QString& pattern);
 
-// The path names a regular file (after links) that can be opened for reading
-// without blocking.
+// The input gate (AdmittedInput) admits the path: a regular file
+// (after links) that opens for reading without blocking, on a file system
+// that holds data (not /proc, /sys and their kind).
 bool FileCanBeOpened(const QString& path);
 
 // A character below 32, from 127 to 159, or "?". (A name whose bytes are

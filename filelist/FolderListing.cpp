@@ -1,5 +1,6 @@
 #include "filelist/FolderListing.h"
 
+#include "base/InputGate.h"
 #include "engine/Paths.h"
 #include "filelist/AddFolder.h"
 
@@ -72,18 +73,11 @@ bool isDotEntry(const char* name)
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
-// Opens the entry for reading without blocking and closes it at once; true
-// when that works and it is a regular file. The type read from the folder
-// listing is trusted; any other entry is checked on the open file.
-bool opensAsRegular(int dirFd, const char* name, bool listedRegular)
+// Whether the input gate admits the entry: a regular file that opens for
+// reading without blocking, on a file system that holds data.
+bool opensAsRegular(int dirFd, const char* name)
 {
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    const bool regular = listedRegular || (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode));
-    ::close(fd);
-    return regular;
+    return AdmittedInput(dirFd, QByteArray(name)).admitted();
 }
 
 // The name as text, or empty when its bytes are no valid UTF-8 and such names
@@ -157,9 +151,7 @@ QList<ListedFile> listFiles(const QString& folder, const QString& pattern, Undec
             link = S_ISLNK(st.st_mode);
         }
         // Links are followed; anything but a regular file is never opened.
-        if (type != DT_REG && (::fstatat(listing.fd(), raw, &st, 0) != 0 || !S_ISREG(st.st_mode)))
-            continue;
-        if (!opensAsRegular(listing.fd(), raw, type == DT_REG))
+        if (!opensAsRegular(listing.fd(), raw))
             continue;
         files.append({name, !link && raw[0] == '.'});
     }
@@ -191,10 +183,7 @@ int listSubFolders(const QString& folder, QList<SubFolder>& subs)
 
 bool FileCanBeOpened(const QString& path)
 {
-    struct stat st;
-    if (path.isEmpty() || ::stat(nativePath(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    return opensAsRegular(AT_FDCWD, nativePath(path).constData(), false);
+    return opensAsRegular(AT_FDCWD, nativePath(path).constData());
 }
 
 } // namespace plumark

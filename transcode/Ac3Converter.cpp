@@ -1,5 +1,6 @@
 #include "transcode/Ac3Converter.h"
 
+#include "base/InputGate.h"
 #include "transcode/Ac3Frames.h"
 #include "transcode/AvHandles.h"
 #include "transcode/EditList.h"
@@ -46,13 +47,6 @@ void check(int code, const QString& context = {})
     if (code == AVERROR(ENOMEM))
         fail(memoryLimitReason());
     fail(context.isEmpty() ? errorText(code) : context + QStringLiteral(": ") + errorText(code));
-}
-
-// A path for the library: the "file:" prefix keeps a ':' in a name from
-// being read as a protocol.
-QByteArray url(const QByteArray& path)
-{
-    return QByteArrayLiteral("file:") + path;
 }
 
 class Conversion
@@ -144,7 +138,12 @@ private:
     {
         // Only a music file's own formats are opened, never one that reads
         // other files or protocols (a playlist or manifest posing as an M4A).
-        const QByteArray path = url(m_job.input);
+        // Opened only through the input gate, which is asked again here: a
+        // file put in the input's place since the batch planned is judged too.
+        const AdmittedInput admitted(m_job.input);
+        if (!admitted.admitted())
+            fail(admitted.reason());
+        const QByteArray path = admitted.url();
         const AVInputFormat* format = nullptr;
         check(probeInputFormat(path, &format));
         if (!isMusicFormat(*format))

@@ -1,5 +1,6 @@
 #include "transcode/AudioLength.h"
 
+#include "base/InputGate.h"
 #include "transcode/AvHandles.h"
 #include "transcode/InputFormats.h"
 #include "transcode/StreamChoice.h"
@@ -43,12 +44,15 @@ int64_t trailingDiscard(AVFormatContext& context, int index, int64_t lastTimesta
 
 AudioLength decodedAudioLength(const QByteArray& input)
 {
+    const AdmittedInput admitted(input);
+    if (!admitted.admitted())
+        return {};
     AVFormatContext* opened = nullptr;
     Dictionary options;
     // A playlist posing as the input must not make this open other files.
     restrictToMusicFormats(options.address());
-    const int result = avformat_open_input(
-        &opened, (QByteArrayLiteral("file:") + input).constData(), nullptr, options.address());
+    const int result =
+        avformat_open_input(&opened, admitted.url().constData(), nullptr, options.address());
     if (result < 0)
         return {};
     const InputFormat context(opened);

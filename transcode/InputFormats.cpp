@@ -28,7 +28,7 @@ int probeInputFormat(const QByteArray& url, const AVInputFormat** format)
 {
     AVIOContext* input = nullptr;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "protocol_whitelist", inputProtocolList(), 0);
     const int opened = avio_open2(&input, url.constData(), AVIO_FLAG_READ, nullptr, &options);
     av_dict_free(&options);
     if (opened < 0)
@@ -43,9 +43,19 @@ bool isMusicFormat(const AVInputFormat& format)
     return av_match_list(format.name, MusicFormats, ',') > 0;
 }
 
+const char* musicFormatList()
+{
+    return MusicFormats;
+}
+
+const char* inputProtocolList()
+{
+    return "file";
+}
+
 void restrictToMusicFormats(AVDictionary** options)
 {
-    av_dict_set(options, "protocol_whitelist", "file", 0);
+    av_dict_set(options, "protocol_whitelist", inputProtocolList(), 0);
     av_dict_set(options, "format_whitelist", MusicFormats, 0);
 }
 

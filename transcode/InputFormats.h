@@ -20,6 +20,14 @@ int probeInputFormat(const QByteArray& url, const AVInputFormat** format);
 
 bool isMusicFormat(const AVInputFormat& format);
 
+// Those formats' demuxer names, separated by commas, as the library's and
+// the ffmpeg program's format_whitelist takes them.
+const char* musicFormatList();
+
+// The protocols an input may be read through: local files only (and the
+// descriptors another process hands over).
+const char* inputProtocolList();
+
 // Options for opening an input: music formats only, read from local files
 // only.
 void restrictToMusicFormats(AVDictionary** options);

@@ -113,6 +113,14 @@ Not converted: %2</source>
         <translation>Konvertiert: %1
 Nicht konvertiert: %2</translation>
     </message>
+    <message>
+        <source>The input is not an audio file but %1.</source>
+        <translation>Die Eingabe ist keine Audiodatei, sondern %1.</translation>
+    </message>
+    <message>
+        <source>This is no recording but a file of the system&apos;s %1 file system, which may be read without end. Only files kept on a disk are converted.</source>
+        <translation>Dies ist keine Aufnahme, sondern eine Datei des Systemdateisystems %1, die womöglich ohne Ende gelesen wird. Umgewandelt werden nur Dateien, die auf einem Datenträger liegen.</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>

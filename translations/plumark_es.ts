@@ -113,6 +113,14 @@ Not converted: %2</source>
         <translation>Convertidos: %1
 No convertidos: %2</translation>
     </message>
+    <message>
+        <source>The input is not an audio file but %1.</source>
+        <translation>La entrada no es un archivo de audio, sino %1.</translation>
+    </message>
+    <message>
+        <source>This is no recording but a file of the system&apos;s %1 file system, which may be read without end. Only files kept on a disk are converted.</source>
+        <translation>Esto no es una grabación sino un archivo del sistema de archivos %1 del sistema, que podría leerse sin fin. Solo se convierten archivos guardados en un disco.</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>

@@ -113,6 +113,14 @@ Not converted: %2</source>
         <translation>Convertis : %1
 Non convertis : %2</translation>
     </message>
+    <message>
+        <source>The input is not an audio file but %1.</source>
+        <translation>L&apos;entrée n&apos;est pas un fichier audio mais %1.</translation>
+    </message>
+    <message>
+        <source>This is no recording but a file of the system&apos;s %1 file system, which may be read without end. Only files kept on a disk are converted.</source>
+        <translation>Ceci n&apos;est pas un enregistrement mais un fichier du système de fichiers %1 du système, dont la lecture peut ne jamais finir. Seuls les fichiers conservés sur un disque sont convertis.</translation>
+    </message>
 </context>
 <context>
     <name>ErrorReport</name>

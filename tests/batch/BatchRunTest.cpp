@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -193,7 +194,8 @@ TEST(BatchRun, AnOutputFolderRemovedMidwayStopsTheLaterFiles)
     // A converter whose output folder disappears as it finishes.
     const QString converter =
         test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
-                          QStringLiteral("printf ac3 > \"$7\"\nrm -r \"$(dirname \"$7\")\""));
+                          QStringLiteral("for out; do :; done\nprintf ac3 > \"$out\"\n"
+                                         "rm -r \"$(dirname \"$out\")\""));
 
     const test::BatchResult result = test::runConvert(
         {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
@@ -266,9 +268,10 @@ TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
         for (const char* name : {"1.m4a", "2.m4a", "3.m4a", "4.m4a"})
             test::writeFile(in + QLatin1Char('/') + QLatin1String(name), "input");
         // A converter that writes part of its result and then takes its time.
-        const QString slow = test::writeScript(
-            dir.filePath(QStringLiteral("slow-ffmpeg")),
-            QStringLiteral("echo $$ > \"$PIDS/$$\"\nprintf partial > \"$7\"\nexec sleep 60"));
+        const QString slow =
+            test::writeScript(dir.filePath(QStringLiteral("slow-ffmpeg")),
+                              QStringLiteral("for out; do :; done\necho $$ > \"$PIDS/$$\"\n"
+                                             "printf partial > \"$out\"\nexec sleep 60"));
 
         const test::BatchResult result = test::runConvert(
             {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
@@ -545,12 +548,94 @@ TEST(BatchRun, DryRunPrintsCommandLinesOnly)
         {}, {}, dir.path());
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QString output = dir.filePath(QStringLiteral("it's \"odd\" $name `x`.ac3"));
-    EXPECT_TRUE(result.out.endsWith(QStringLiteral("/ffmpeg.exe\" -i \"") + input +
+    EXPECT_TRUE(result.out.endsWith(QStringLiteral(" -i \"") + input +
                                     QStringLiteral("\" -ab 192k -acodec ac3 \"") + output +
                                     QStringLiteral("\"\n")))
         << result.out.toStdString();
     EXPECT_EQ(result.out.count(QLatin1Char('\n')), 1);
     EXPECT_FALSE(QFileInfo::exists(output));
+}
+
+// A dry run writes nothing, neither the output folders nor a tools folder,
+// and prints commands that still run once it has ended: they name the
+// installed converter.
+TEST(BatchRun, DryRunWritesNothingAndItsCommandsRun)
+{
+    QTemporaryDir dir;
+    const QString in = dir.filePath(QStringLiteral("in"));
+    const QString out = dir.filePath(QStringLiteral("out/new"));
+    const QString temp = dir.filePath(QStringLiteral("temp"));
+    test::makeM4a(in + QStringLiteral("/sub/a.m4a"), 0.5);
+    QDir().mkpath(temp);
+    for (const QStringList& rate :
+         {QStringList{QStringLiteral("--bitrate"), QStringLiteral("192")}, QStringList{}}) {
+        const test::BatchResult result =
+            test::runConvert(QStringList{QStringLiteral("--dry-run"), QStringLiteral("--keep-tree"),
+                                         QStringLiteral("--output-dir"), out, in} +
+                                 rate,
+                             {QStringLiteral("TEMP=") + temp});
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
+        EXPECT_TRUE(QDir(temp).isEmpty()) << QDir(temp).entryList().join(u' ').toStdString();
+        const QString command = result.out.trimmed();
+        EXPECT_TRUE(command.startsWith(QLatin1Char('"') +
+                                       QStandardPaths::findExecutable(QStringLiteral("ffmpeg")) +
+                                       QLatin1Char('"')))
+            << command.toStdString();
+        if (rate.isEmpty())
+            continue;
+        // These names need no quoting beyond the double quotes.
+        QDir().mkpath(out + QStringLiteral("/sub"));
+        QProcess shell;
+        shell.setStandardInputFile(QProcess::nullDevice());
+        shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+        ASSERT_TRUE(shell.waitForFinished(120000));
+        EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+        EXPECT_EQ(test::probeMedia(out + QStringLiteral("/sub/a.ac3")).codec,
+                  QStringLiteral("ac3"));
+        QDir(dir.filePath(QStringLiteral("out"))).removeRecursively();
+    }
+}
+
+// A partial result left by a batch killed outright on this host is removed
+// by the next batch writing into its folder; one whose writer may still be
+// there, one of another host and every other name stay.
+TEST(BatchRun, PartialsOfDeadBatchesAreRemoved)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("out"));
+    test::makeM4a(dir.filePath(QStringLiteral("a.m4a")), 0.3);
+    QProcess ended;
+    ended.start(QStringLiteral("true"), QStringList{});
+    ASSERT_TRUE(ended.waitForStarted());
+    const QString deadPid = QString::number(ended.processId());
+    ASSERT_TRUE(ended.waitForFinished());
+    char name[256] = {};
+    ASSERT_EQ(::gethostname(name, sizeof name - 1), 0);
+    QString host = QString::fromUtf8(name);
+    for (QChar& c : host)
+        if (!c.isLetterOrNumber() && c != QLatin1Char('-'))
+            c = QLatin1Char('_');
+    const QString dead = QStringLiteral(".a.%1-%2.Ab12Cd.partial.ac3").arg(host, deadPid);
+    const QStringList kept = {
+        QStringLiteral(".a.%1-%2.Ab12Cd.partial.ac3").arg(host).arg(::getpid()),
+        QStringLiteral(".a.other-host-%1.Ab12Cd.partial.ac3").arg(deadPid),
+        QStringLiteral(".a.%1-%2.Ab12C.partial.ac3").arg(host, deadPid),
+        QStringLiteral(".b.%1-%2.Ab12Cd.partial.ac3").arg(host, deadPid),
+        QStringLiteral(".a.%1-%2.Ab12Cd.partial.ac3.notes").arg(host, deadPid),
+    };
+    for (const QString& file : kept + QStringList{dead})
+        test::writeFile(out + QLatin1Char('/') + file, "partial");
+
+    const test::BatchResult result = test::runConvert(
+        {QStringLiteral("--bitrate"), QStringLiteral("192"), QStringLiteral("--output-dir"), out,
+         dir.filePath(QStringLiteral("a.m4a"))});
+    ASSERT_EQ(result.exitCode, 0) << result.out.toStdString();
+    QStringList expected = kept + QStringList{QStringLiteral("a.ac3")};
+    expected.sort();
+    QStringList found = QDir(out).entryList(QDir::Files | QDir::Hidden);
+    found.sort();
+    EXPECT_EQ(found.join(u' ').toStdString(), expected.join(u' ').toStdString());
 }
 
 // What a command shows on a terminal of its own ("script" gives it one).
@@ -576,9 +661,10 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
     const QString converter = test::writeScript(
         dir.filePath(QStringLiteral("reporting-ffmpeg")),
         QStringLiteral(
+            "for out; do :; done\n"
             "printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 128 kb/s\\n' >&2\n"
             "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
-            "sleep 0.6\nprintf data > \"$7\"\n"
+            "sleep 0.6\nprintf data > \"$out\"\n"
             "printf 'size=  1kB time=00:00:10.00 bitrate= 1.0kbits/s speed=1x  \\n' >&2"));
     const QString command =
         QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
@@ -804,6 +890,29 @@ TEST(BatchRun, ALineBreakInANameCannotForgeAReportLine)
     EXPECT_TRUE(lines.contains(QStringLiteral("Converted: 1 of 2"))) << result.out.toStdString();
     EXPECT_EQ(result.out.count(QStringLiteral("x\\x0AConverted: 2 of 2\\x0A.m4a")), 2)
         << result.out.toStdString();
+}
+
+// Nothing a user typed or a file is named steers the terminal: escape
+// sequences, line breaks and right-to-left overrides are shown by their bytes.
+TEST(BatchRun, NamesAndArgumentsCannotSteerTheTerminal)
+{
+    const test::BatchResult usage = test::runConvert(
+        {QStringLiteral("--jobs=\x1b[2J\nConverted: 9 of 9"), QStringLiteral("a")});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_TRUE(usage.err.contains(QStringLiteral("\\x1B[2J\\x0AConverted: 9 of 9")))
+        << usage.err.toStdString();
+    EXPECT_FALSE(usage.err.contains(QChar(0x1b)));
+    EXPECT_EQ(usage.err.count(QLatin1Char('\n')), 1) << usage.err.toStdString();
+
+    QTemporaryDir dir;
+    const QString reversed = dir.filePath(QStringLiteral("song\u202Egpj.m4a\u2028x"));
+    const test::BatchResult summary =
+        test::runConvert({QStringLiteral("--bitrate"), QStringLiteral("192"), reversed});
+    EXPECT_EQ(summary.exitCode, 1);
+    EXPECT_TRUE(summary.out.contains(QStringLiteral("song\\xE2\\x80\\xAEgpj.m4a\\xE2\\x80\\xA8x")))
+        << summary.out.toStdString();
+    for (const char16_t steering : {u'\u202E', u'\u2028'})
+        EXPECT_FALSE((summary.out + summary.err).contains(QChar(steering)));
 }
 
 } // namespace

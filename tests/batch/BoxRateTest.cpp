@@ -146,6 +146,8 @@ TEST(BoxRate, GivesTheProbesTokenForEveryKindOfInput)
                                                       24));
     test::writeFile(at("text.m4a"), "not a movie at all");
     ffmpeg(noise(1) + QStringList{at("wave.wav")});
+    // The kernel's own files are refused unread, and left to no probe.
+    QFile::link(QStringLiteral("/proc/self/status"), at("kernel.m4a"));
 
     const struct
     {
@@ -174,16 +176,18 @@ TEST(BoxRate, GivesTheProbesTokenForEveryKindOfInput)
         {"empty movie.m4a", BoxRate::Outcome::AskProbe},
         {"text.m4a", BoxRate::Outcome::AskProbe},
         {"wave.wav", BoxRate::Outcome::AskProbe},
+        {"kernel.m4a", BoxRate::Outcome::Refused},
     };
     for (const auto& c : cases) {
         const QString path = at(c.name);
         const BoxRate read = BoxRate::read(QFile::encodeName(path));
-        const QString probe = probeToken(path);
         EXPECT_EQ(int(read.outcome), int(c.outcome)) << c.name;
         if (read.outcome == BoxRate::Outcome::Found) {
-            EXPECT_EQ(read.rate.toStdString(), probe.toStdString()) << c.name;
+            EXPECT_EQ(read.rate.toStdString(), probeToken(path).toStdString()) << c.name;
         } else if (read.outcome == BoxRate::Outcome::None) {
-            EXPECT_EQ(probe.toStdString(), "") << c.name;
+            EXPECT_EQ(probeToken(path).toStdString(), "") << c.name;
+        } else if (read.outcome == BoxRate::Outcome::Refused) {
+            EXPECT_TRUE(read.refusal.contains(QStringLiteral("proc file system"))) << c.name;
         }
     }
 }

@@ -261,11 +261,10 @@ TEST(BatchContainer, DryRunPrintsTheContainersCommandLine)
             {QStringLiteral("--dry-run"), QStringLiteral("--bitrate"), QStringLiteral("192"),
              QStringLiteral("--container"), QLatin1String(line.container), input});
         EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_TRUE(result.out.endsWith(QStringLiteral("/ffmpeg.exe\" -i \"") + input +
-                                        QLatin1Char('"') + QLatin1String(line.options) +
-                                        QStringLiteral(" -ab 192k -acodec ac3 \"") +
-                                        dir.filePath(QStringLiteral("a.")) +
-                                        QLatin1String(line.container) + QStringLiteral("\"\n")))
+        EXPECT_TRUE(result.out.endsWith(
+            QStringLiteral(" -i \"") + input + QLatin1Char('"') + QLatin1String(line.options) +
+            QStringLiteral(" -ab 192k -acodec ac3 \"") + dir.filePath(QStringLiteral("a.")) +
+            QLatin1String(line.container) + QStringLiteral("\"\n")))
             << result.out.toStdString();
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"a.m4a"});

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace plumark;
 using namespace plumark::test;
@@ -163,19 +164,57 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
               QStringList{QStringLiteral("good.ac3")});
 }
 
-// An input that blocks (here a FIFO no one writes to; a playlist could name
-// one) holds its worker until the worker is ended for making no progress.
+// A worker whose reply is no message of the protocol.
+int garblingWorker()
+{
+    const char bytes[] = "\xff\xff\xff\xffnot a reply";
+    if (::write(STDOUT_FILENO, bytes, sizeof bytes - 1) < 0)
+        return 1;
+    ::pause();
+    return 0;
+}
+
+// A reply that cannot be read ends its worker, and the file is named for
+// that, not as a crash.
+TEST_F(WorkerPoolTest, AReplyThatCannotBeReadIsNamedSo)
+{
+    WorkerPool pool(garblingWorker, 1);
+    QString failure;
+    WorkerPool::Worker* worker = pool.start(
+        engineJob(input(QStringLiteral("a.m4a")), output(QStringLiteral("a.ac3"))), &failure);
+    ASSERT_NE(worker, nullptr) << failure.toStdString();
+    awaitEnd(*worker);
+    EXPECT_FALSE(worker->result().converted);
+    EXPECT_EQ(worker->result().reason.toStdString(),
+              "the converter worker's reply could not be read");
+    worker->release();
+}
+
+// A worker that never reports: the engine's own input gate refuses the
+// inputs that block, so this one waits without taking its job; a worker
+// started without the variable works as usual.
+int stallingWorker()
+{
+    if (qEnvironmentVariableIsSet("STALL_THIS_WORKER"))
+        ::pause();
+    return transcode::runConverterWorker();
+}
+
+// A worker that makes no progress holds its file until it is ended for
+// that, and a fresh one takes the next file.
 TEST_F(WorkerPoolTest, AWorkerThatMakesNoProgressIsEndedAndTheNextFileConverts)
 {
-    const QString fifo = folder.filePath(QStringLiteral("never.m4a"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString never = input(QStringLiteral("never.m4a"));
     const QString good = input(QStringLiteral("good.m4a"));
     qputenv("PLUMARK_WORKER_STALL_SECONDS", "2");
 
-    WorkerPool pool(workerCommand, 1);
+    WorkerPool pool(stallingWorker, 1);
     QString failure;
+    // The worker starts with the first job, and takes the variable with it.
+    qputenv("STALL_THIS_WORKER", "1");
     WorkerPool::Worker* worker =
-        pool.start(engineJob(fifo, output(QStringLiteral("never.ac3"))), &failure);
+        pool.start(engineJob(never, output(QStringLiteral("never.ac3"))), &failure);
+    qunsetenv("STALL_THIS_WORKER");
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     const pid_t stuck = worker->pid();
     QElapsedTimer clock;

@@ -58,7 +58,8 @@ struct Scene
             named.append({row, reason});
     }
     // The converter: the real one, run through a script that does first what
-    // the row needs (it sees the input as $2 and the output as $7). The batch
+    // the row needs (it sees the input as $input and the output as $output:
+    // the batch passes options before the input). The batch
     // then runs the ffmpeg program rather than its own engine.
     bool converterProgram = false;
     void wrapConverter(const QString& before)
@@ -66,7 +67,10 @@ struct Scene
         converterProgram = true;
         environment.append(QStringLiteral("PLUMARK_FFMPEG=") +
                            writeScript(at(QStringLiteral("bin/ffmpeg-wrapper")),
-                                       before + QStringLiteral("\nexec ffmpeg \"$@\"")));
+                                       QStringLiteral("for a in \"$@\"; do [ \"$previous\" = -i ] "
+                                                      "&& input=$a; previous=$a; output=$a; "
+                                                      "done\n") +
+                                           before + QStringLiteral("\nexec ffmpeg \"$@\"")));
     }
     // Only these tools are found on PATH.
     void onlyTools(const QStringList& tools)
@@ -171,6 +175,19 @@ const Row rows[] = {
          QFile::link(QStringLiteral("/dev/zero"), s.in + QStringLiteral("/zero.m4a"));
          s.addBad(s.in + QStringLiteral("/zero.m4a"), QStringLiteral("a device"));
      }},
+    {"SystemFileBehindLink",
+     [](Scene& s) {
+         // A file of the kernel's own: a regular file to every test but the
+         // file system's, and never read.
+         QFile::link(QStringLiteral("/proc/self/status"), s.in + QStringLiteral("/status.m4a"));
+         s.addBad(s.in + QStringLiteral("/status.m4a"), QStringLiteral("proc file system"));
+     }},
+    {"SystemFileBehindLinkForTheConverterProgram",
+     [](Scene& s) {
+         s.converterProgram = true;
+         QFile::link(QStringLiteral("/proc/self/status"), s.in + QStringLiteral("/status.m4a"));
+         s.addBad(s.in + QStringLiteral("/status.m4a"), QStringLiteral("proc file system"));
+     }},
     {"ShellCharactersInName",
      [](Scene& s) {
          // No shell ever reads a path: this one converts like any other.
@@ -241,7 +258,7 @@ const Row rows[] = {
          // Moved away by the user once the first file is done.
          const QString moved = s.at(QStringLiteral("moved"));
          s.wrapConverter(
-             QStringLiteral("case \"$2\" in */z.m4a) mv '%1' '%2';; esac").arg(s.out, moved));
+             QStringLiteral("case \"$input\" in */z.m4a) mv '%1' '%2';; esac").arg(s.out, moved));
          s.results = {moved + QStringLiteral("/a.ac3")};
          s.outputFolders = {s.out, moved};
          s.named.append({s.rows.constLast(), NoSuchFolder});
@@ -252,8 +269,8 @@ const Row rows[] = {
          // converter fails as one meeting a full disk does.
          if (!mountPrivateTmpfs(QFile::encodeName(s.out).constData(), "size=8k"))
              s.wrapConverter(QStringLiteral(
-                 "head -c 4096 /dev/zero > \"$7\"\n"
-                 "echo \"Error writing trailer of $7: No space left on device\" >&2; exit 1"));
+                 "head -c 4096 /dev/zero > \"$output\"\n"
+                 "echo \"Error writing trailer of $output: No space left on device\" >&2; exit 1"));
          s.nameEveryRow(QStringLiteral("No space left on device"));
      }},
     {"MissingConverter",

@@ -1,10 +1,12 @@
 #include "engine/ConversionRules.h"
+#include "engine/ChildProcess.h"
 #include "engine/OutputClaims.h"
 #include "support/Media.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -132,7 +134,43 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorLineCase{"OnlySummary", "size= 0kB time=00:00:00.00\rConversion failed!\n",
                       "Conversion failed!"},
         ErrorLineCase{"InvalidUtf8", "bad name \xff\xfe here\n",
-                      "bad name \xef\xbf\xbd\xef\xbf\xbd here"}),
+                      "bad name \xef\xbf\xbd\xef\xbf\xbd here"},
+        // ffmpeg folds a line said again into a count: the line counted is the cause.
+        ErrorLineCase{"RepeatCountPassedOver",
+                      "[aac @ 0x555cae962b00] channel element 0.0 is not allocated\n"
+                      "    Last message repeated 3 times\n",
+                      "[aac @ 0x555cae962b00] channel element 0.0 is not allocated"},
+        ErrorLineCase{"RepeatCountBeforeTheSummary",
+                      "Error while decoding stream #0:0: Invalid data found when processing "
+                      "input\n    Last message repeated 1 time\nConversion failed!\n",
+                      "Error while decoding stream #0:0: Invalid data found when processing "
+                      "input"},
+        // A playlist posing as an M4A, refused by the batch's format list.
+        ErrorLineCase{"FormatNotOnTheList",
+                      "[hls @ 0x560245458980] Format not on whitelist 'mov,aac,ac3'\n"
+                      "pl.m4a: Invalid argument\n",
+                      "The input is not an audio file but hls."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A converter that could not be started is named with the system's cause
+// where it is known, and with the runtime's number where only that is.
+TEST(ConversionFailureReason, AStartFailureNamesItsCause)
+{
+    const struct
+    {
+        int error;
+        const char* reason;
+    } cases[] = {
+        {ENOEXEC, "The converter could not be started (Exec format error)."},
+        {E2BIG, "The converter could not be started (Argument list too long)."},
+        {ENOENT, "The converter could not be started (No such file or directory)."},
+        {0, "The converter could not be started (error 5)."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(conversionFailureReason(startFailureCode(c.error ? c.error : EIO), QString(), {},
+                                          c.error)
+                      .toStdString(),
+                  c.reason);
+}
 
 } // namespace

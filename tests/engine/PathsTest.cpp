@@ -165,6 +165,16 @@ TEST(NativeNames, EveryByteComesBack)
         {"a\nConverted: 9 of 9.m4a", "a\\x0AConverted: 9 of 9.m4a"},
         {"tab\there\r\x7f", "tab\\x09here\\x0D\\x7F"},
         {"next \xc2\x85line caf\xe9 \xc3\xa9", "next \\xC2\\x85line caf\\xE9 \xc3\xa9"},
+        // Escape sequences, a right-to-left override that would show the
+        // name's end reversed, and the line and paragraph separators.
+        {"red \x1b[31m.m4a", "red \\x1B[31m.m4a"},
+        {"evil\xe2\x80\xae"
+         "avm.m4a",
+         "evil\\xE2\\x80\\xAEavm.m4a"},
+        {"a\xe2\x80\xa8"
+         "b\xe2\x80\xa9"
+         "c\xe2\x81\xa6.m4a",
+         "a\\xE2\\x80\\xA8b\\xE2\\x80\\xA9c\\xE2\\x81\\xA6.m4a"},
     };
     for (const auto& c : lines)
         EXPECT_EQ(printableName(pathFromNative(c.bytes)), QString::fromUtf8(c.shown)) << c.shown;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace plumark;
 using namespace plumark::test;
@@ -51,8 +52,24 @@ QString goodInput(const QString& folder)
 }
 
 const BadInput badInputs[] = {
+    // The engine opens its input through the input gate, whatever was
+    // planned: what would block it, or is no file, is refused unread.
     {"missing", [](const QString& folder) { return folder + QStringLiteral("/gone.m4a"); },
-     "No such file or directory"},
+     "The file does not exist."},
+    {"kernel_file",
+     [](const QString& folder) {
+         const QString path = folder + QStringLiteral("/status.m4a");
+         EXPECT_TRUE(QFile::link(QStringLiteral("/proc/self/status"), path));
+         return path;
+     },
+     "proc file system"},
+    {"fifo",
+     [](const QString& folder) {
+         const QString path = folder + QStringLiteral("/pipe.m4a");
+         EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+         return path;
+     },
+     "named pipe (FIFO)"},
     {"text",
      [](const QString& folder) {
          return write(folder + QStringLiteral("/notes.m4a"), "not audio at all\n");
