@@ -175,7 +175,7 @@ int exitStatus(const QList<BatchJob>& jobs, bool stopped)
     return 0;
 }
 
-int convert(const BatchOptions& options)
+int convert(const BatchOptions& options, const BatchChildren& children)
 {
     // A closed standard output must not end the batch before it has cleaned up.
     std::signal(SIGPIPE, SIG_IGN);
@@ -250,14 +250,15 @@ int convert(const BatchOptions& options)
     setup.jobs = options.jobs;
     std::unique_ptr<WorkerPool> workers;
     if (options.engine == BatchOptions::Engine::Builtin) {
-        workers = std::make_unique<WorkerPool>(transcode::runEngineWorker, options.jobs);
+        workers =
+            std::make_unique<WorkerPool>(children.workerBody, options.jobs, children.supervision);
         setup.startRun = [&](const BatchJob& job, QString* failure) {
             return EngineRun::start(*workers, job, failure);
         };
     } else {
-        setup.startRun = [converter = tools->converterPath()](const BatchJob& job,
-                                                              QString* failure) {
-            return ConverterRun::start(converter, job, failure);
+        setup.startRun = [converter = tools->converterPath(), &children](const BatchJob& job,
+                                                                         QString* failure) {
+            return ConverterRun::start(converter, job, failure, children.supervision);
         };
     }
     if (sameRate) {
@@ -279,7 +280,7 @@ int convert(const BatchOptions& options)
 
 } // namespace
 
-int runBatch(int argc, char** argv)
+int runBatch(int argc, char** argv, const BatchChildren& children)
 {
     openClosedStandardDescriptors();
     std::optional<QCoreApplication> application;
@@ -311,7 +312,7 @@ int runBatch(int argc, char** argv)
             return usageError(
                 QStringLiteral("--output-dir '%1': %2").arg(options.outputFolder, problem));
     }
-    return convert(options);
+    return convert(options, children);
 }
 
 } // namespace plumark

@@ -7,10 +7,9 @@
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
 #include "engine/ReadAvailable.h"
-#include "transcode/ResultFile.h"
+#include "transcode/Container.h"
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -20,31 +19,49 @@ namespace {
 
 // How long a converter that closed its error output gets to end at each look.
 constexpr int EndingWaitMs = 20;
-constexpr int TerminateWaitMs = 5000;
-constexpr int KillWaitMs = 2000;
 // A whole input's last progress report is within a frame of its length.
 constexpr double EarlyEndSlackSeconds = 0.5;
+// The converter's name for the partial result it inherits as descriptor 3:
+// the file itself, whatever name it has by then. The name says nothing of
+// the format, and names a file that exists.
+const QString PassedOutput = QStringLiteral("/proc/self/fd/3");
 
 } // namespace
 
 std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const BatchJob& job,
-                                            QString* failure)
+                                            QString* failure, const Supervision& supervision)
 {
-    // The converter writes a partial name of its own, which a finished run
-    // renames into place; the final name is never written directly.
-    const QByteArray partial = transcode::freshPartialPath(nativePath(job.output));
+    const QByteArray output = nativePath(job.output);
+    std::unique_ptr<ConverterRun> run(new ConverterRun(job.input, output));
+    // The batch creates the partial result (never through a link, never an
+    // existing file) and renames it into place once whole.
+    const QString problem = run->m_result.create(output);
+    if (!problem.isEmpty()) {
+        *failure = problem;
+        return nullptr;
+    }
+    const transcode::Container container = transcode::containerOfResult(output);
+    const QStringList options =
+        converterOptionsFor(container) +
+        QStringList{QStringLiteral("-f"), QString::fromLatin1(transcode::formatName(container)),
+                    QStringLiteral("-y")};
     const CommandLine command =
-        converterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
-                         converterOptionsFor(transcode::containerOfResult(partial)));
-    std::unique_ptr<ConverterRun> run(new ConverterRun(job.input, nativePath(job.output), partial));
+        converterCommand(converterPath, job.input, job.rateToken, PassedOutput, options);
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
     if (!error) {
         run->m_errorFd = fds[0];
         ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-        error = run->m_child.start(command.argv, -1, fds[1],
-                                   ChildProcess::Lifetime::EndsWithThisProcess);
+        // A batch killed outright leaves no converter writing.
+        ChildSetup setup;
+        setup.stderrFd = fds[1];
+        setup.passedFds = {run->m_result.fd()};
+        setup.lifetime = ChildSetup::Lifetime::EndsWithThisProcess;
+        setup.capMemory = true;
+        run->m_child.supervise(supervision);
+        error = run->m_child.start(command.argv, setup);
         ::close(fds[1]);
+        run->m_child.expectProgress();
     }
     if (error) {
         *failure = conversionFailureReason(startFailureCode(error), job.output, {});
@@ -56,8 +73,6 @@ std::unique_ptr<JobRun> ConverterRun::start(const QString& converterPath, const 
 ConverterRun::~ConverterRun()
 {
     closeOutput();
-    if (!m_committed)
-        ::unlink(m_partial.constData());
 }
 
 void ConverterRun::closeOutput()
@@ -72,6 +87,7 @@ void ConverterRun::read()
     if (m_errorFd < 0)
         return;
     const bool closed = readAvailable(m_errorFd, [&](const QByteArray& bytes) {
+        m_child.progressed();
         m_tail.append(bytes);
         for (const QString& line : m_lines.feed(bytes))
             m_progress.readLine(line);
@@ -86,6 +102,10 @@ void ConverterRun::read()
 
 bool ConverterRun::ended()
 {
+    if (m_child.endIfStalled()) {
+        m_stalled = true;
+        return true;
+    }
     // The error output closes when the converter ends; a child that handed
     // it on to one of its own still has its end noticed here.
     return m_errorFd < 0 ? m_child.waitFor(EndingWaitMs) : m_child.poll();
@@ -96,15 +116,20 @@ QString ConverterRun::failure()
     read();
     if (m_committed)
         return {};
+    if (m_stalled)
+        return noProgressReason(m_child.supervision());
+    const std::optional<int> status = m_child.exitStatus();
+    if (!status)
+        return QStringLiteral("The converter's end could not be read.");
     // The converter's words name the result by its final name.
     const QString errorLine =
-        lastErrorLine(m_tail.bytes()).replace(pathFromNative(m_partial), pathFromNative(m_output));
+        lastErrorLine(m_tail.bytes()).replace(PassedOutput, pathFromNative(m_output));
     const QString reason =
-        conversionFailureReason(m_child.exitCode(), pathFromNative(m_partial), errorLine);
+        conversionFailureReason(*status, pathFromNative(m_result.path()), errorLine);
     if (!reason.isEmpty())
         return reason;
     if (m_commitProblem.isEmpty()) {
-        m_commitProblem = transcode::commitPartial(m_partial, m_output);
+        m_commitProblem = m_result.commit();
         m_committed = m_commitProblem.isEmpty();
     }
     return m_commitProblem;
@@ -125,14 +150,12 @@ std::pair<double, double> ConverterRun::earlyEnd()
 
 bool ConverterRun::awaitStop()
 {
-    if (!m_child.waitFor(TerminateWaitMs)) {
-        ::kill(m_child.pid(), SIGKILL);
-        m_child.waitFor(KillWaitMs);
-    }
+    m_child.finishStop();
     read();
-    // One that had already finished keeps its result; the partial result of
-    // one that had not goes with this run.
-    return m_child.exitCode() == 0;
+    // Only a converter that has been reaped, and ended well, had finished:
+    // one that outlived the stop may still be cutting its result short.
+    // Another's partial result goes with this run.
+    return m_child.exitStatus() == 0;
 }
 
 } // namespace plumark
