@@ -124,8 +124,10 @@ QString ConverterRun::failure()
     // The converter's words name the result by its final name.
     const QString errorLine =
         lastErrorLine(m_tail.bytes()).replace(PassedOutput, pathFromNative(m_output));
-    const QString reason =
-        conversionFailureReason(*status, pathFromNative(m_result.path()), errorLine);
+    // The partial result is judged by its descriptor: its name may have
+    // gone with a folder moved away meanwhile.
+    const QString reason = conversionFailureReason(
+        *status, QStringLiteral("/proc/self/fd/%1").arg(m_result.fd()), errorLine);
     if (!reason.isEmpty())
         return reason;
     if (m_commitProblem.isEmpty()) {

@@ -190,10 +190,11 @@ TEST(BatchRun, AnOutputFolderRemovedMidwayStopsTheLaterFiles)
     QDir().mkpath(out);
     for (const char* name : {"1.m4a", "2.m4a"})
         test::writeFile(dir.filePath(QStringLiteral("in/") + QLatin1String(name)), "input");
-    // A converter whose output folder disappears as it finishes.
-    const QString converter =
-        test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
-                          QStringLiteral("printf ac3 > \"$7\"\nrm -r \"$(dirname \"$7\")\""));
+    // A converter whose output folder disappears as it finishes. (It writes
+    // to its last argument.)
+    const QString converter = test::writeScript(
+        dir.filePath(QStringLiteral("ffmpeg")),
+        QStringLiteral("for out; do :; done\nprintf ac3 > \"$out\"\nrm -r '%1'").arg(out));
 
     const test::BatchResult result = test::runConvert(
         {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
@@ -266,9 +267,10 @@ TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
         for (const char* name : {"1.m4a", "2.m4a", "3.m4a", "4.m4a"})
             test::writeFile(in + QLatin1Char('/') + QLatin1String(name), "input");
         // A converter that writes part of its result and then takes its time.
-        const QString slow = test::writeScript(
-            dir.filePath(QStringLiteral("slow-ffmpeg")),
-            QStringLiteral("echo $$ > \"$PIDS/$$\"\nprintf partial > \"$7\"\nexec sleep 60"));
+        const QString slow =
+            test::writeScript(dir.filePath(QStringLiteral("slow-ffmpeg")),
+                              QStringLiteral("echo $$ > \"$PIDS/$$\"\nfor out; do :; done\n"
+                                             "printf partial > \"$out\"\nexec sleep 60"));
 
         const test::BatchResult result = test::runConvert(
             {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
@@ -578,7 +580,7 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
         QStringLiteral(
             "printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 128 kb/s\\n' >&2\n"
             "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
-            "sleep 0.6\nprintf data > \"$7\"\n"
+            "sleep 0.6\nfor out; do :; done\nprintf data > \"$out\"\n"
             "printf 'size=  1kB time=00:00:10.00 bitrate= 1.0kbits/s speed=1x  \\n' >&2"));
     const QString command =
         QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
@@ -734,9 +736,10 @@ TEST(BatchRun, ADecoderCrashNamesTheFileAndTheBatchGoesOn)
         test::makeM4a(in + QLatin1Char('/') + QLatin1String(name), 0.5);
 
     const test::BatchResult result =
-        test::runConvert({QStringLiteral("--jobs"), QStringLiteral("2"),
-                          QStringLiteral("--bitrate"), QStringLiteral("192"), in},
-                         {QStringLiteral("PLUMARK_WORKER_ABORT_ON=crash.m4a")});
+        test::runProgramConvert(test::FaultyProgram,
+                                {QStringLiteral("--jobs"), QStringLiteral("2"),
+                                 QStringLiteral("--bitrate"), QStringLiteral("192"), in},
+                                {QStringLiteral("PLUMARK_TEST_CRASH_ON=crash.m4a")});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(result.out.contains(QStringLiteral("Converted: 3 of 4")))
         << result.out.toStdString();

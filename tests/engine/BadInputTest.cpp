@@ -58,7 +58,7 @@ struct Scene
             named.append({row, reason});
     }
     // The converter: the real one, run through a script that does first what
-    // the row needs (it sees the input as $2 and the output as $7). The batch
+    // the row needs (it sees the input as $2 and the output last). The batch
     // then runs the ffmpeg program rather than its own engine.
     bool converterProgram = false;
     void wrapConverter(const QString& before)
@@ -252,8 +252,8 @@ const Row rows[] = {
          // converter fails as one meeting a full disk does.
          if (!mountPrivateTmpfs(QFile::encodeName(s.out).constData(), "size=8k"))
              s.wrapConverter(QStringLiteral(
-                 "head -c 4096 /dev/zero > \"$7\"\n"
-                 "echo \"Error writing trailer of $7: No space left on device\" >&2; exit 1"));
+                 "for out; do :; done\nhead -c 4096 /dev/zero > \"$out\"\n"
+                 "echo \"Error writing trailer of $out: No space left on device\" >&2; exit 1"));
          s.nameEveryRow(QStringLiteral("No space left on device"));
      }},
     {"MissingConverter",
