@@ -103,9 +103,9 @@ public:
     }
 
     // In the child: its descriptors, limits and signals. closeAtExec: the
-    // other descriptors close at the exec (reportFd, moved clear of the
-    // child's numbers, with them); else they close now. Returns 0 or errno.
-    int apply(int* reportFd, bool closeAtExec) const
+    // other descriptors close at the exec; else they close now. Returns 0
+    // or errno.
+    int apply(bool closeAtExec) const
     {
         // Killed when this process ends; if it already has, the child never
         // starts its work.
@@ -120,8 +120,6 @@ public:
         for (int i = 0; i < m_count; ++i)
             if ((moved[i] = ::fcntl(m_fds[i], F_DUPFD_CLOEXEC, m_count)) < 0)
                 return errno;
-        if (reportFd && (*reportFd = ::fcntl(*reportFd, F_DUPFD_CLOEXEC, m_count)) < 0)
-            return errno;
         // dup2 clears the close-on-exec flag of the copy.
         for (int i = 0; i < m_count; ++i)
             if (::dup2(moved[i], i) < 0)
@@ -171,6 +169,27 @@ private:
     sigset_t m_previous;
 };
 
+// Starts the program with the plan's set-up. The child borrows this
+// process's memory until its exec (vfork), as a spawn does: no copy of this
+// process's page tables to pay for each program. It only makes system calls
+// and writes a failed exec's errno into *error before it ends.
+[[gnu::noinline]] pid_t spawn(const ChildPlan& plan, char* const* argv, volatile int* error)
+{
+    SignalsHeld held;
+    const pid_t pid = ::vfork();
+    if (pid == 0) {
+        int failure = plan.apply(true);
+        if (!failure) {
+            // A program named without a folder is looked up on PATH.
+            ::execvp(argv[0], argv);
+            failure = errno;
+        }
+        *error = failure;
+        ::_exit(127);
+    }
+    return pid;
+}
+
 } // namespace
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
@@ -219,10 +238,11 @@ int ChildProcess::beginStart()
     return 0;
 }
 
-// Both starts fork and share the child's set-up. A program is exec'd after
-// it; a copy runs its body instead, so that it pays no program start and
-// keeps what this process has loaded. (A spawn without fork could set no
-// parent-death signal nor memory cap.)
+// Both starts share the child's set-up. A program is exec'd after it, from a
+// child that borrows this process's memory until then; a copy is a full fork
+// that runs its body instead, so that it pays no program start and keeps what
+// this process has loaded. (posix_spawn could set no parent-death signal nor
+// memory cap.)
 int ChildProcess::start(const QStringList& argv, const ChildSetup& setup)
 {
     if (const int error = beginStart())
@@ -244,48 +264,19 @@ int ChildProcess::start(const QStringList& argv, const ChildSetup& setup)
     ChildPlan plan;
     if (const int error = plan.prepare(setup, 0))
         return error;
-    // A failed exec reports its errno through this pipe; a successful one
-    // closes it.
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
+    volatile int childError = 0;
+    const pid_t pid = spawn(plan, pointers.data(), &childError);
+    if (pid < 0)
         return errno;
-    pid_t pid;
-    {
-        SignalsHeld held;
-        pid = ::fork();
-        if (pid == 0) {
-            int reportFd = report[1];
-            int error = plan.apply(&reportFd, true);
-            if (!error) {
-                // A program named without a folder is looked up on PATH.
-                ::execvp(pointers.front(), pointers.data());
-                error = errno;
-            }
-            while (::write(reportFd, &error, sizeof error) < 0 && errno == EINTR) {
-            }
-            ::_exit(127);
+    if (childError != 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
+        return childError;
     }
-    int error = pid < 0 ? errno : 0;
-    ::close(report[1]);
-    if (!error) {
-        int childError = 0;
-        ssize_t count;
-        do
-            count = ::read(report[0], &childError, sizeof childError);
-        while (count < 0 && errno == EINTR);
-        if (count == sizeof childError) {
-            int status = 0;
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            error = childError;
-        } else {
-            m_pid = pid;
-            m_pidFd = openPidFd(pid);
-        }
-    }
-    ::close(report[0]);
-    return error;
+    m_pid = pid;
+    m_pidFd = openPidFd(pid);
+    return 0;
 }
 
 int ChildProcess::startCopy(const std::function<int()>& body, const ChildSetup& setup)
@@ -308,7 +299,7 @@ int ChildProcess::startCopy(const std::function<int()>& body, const ChildSetup& 
         SignalsHeld heldSignals;
         pid = ::fork();
         if (pid == 0) {
-            if (plan.apply(nullptr, false) != 0)
+            if (plan.apply(false) != 0)
                 ::_exit(127);
             // No exit handler of this process runs in the copy, nor is its
             // buffered output written twice.
