@@ -290,7 +290,9 @@ QString ResultFile::create(const QByteArray& output)
     }
     if (error)
         m_path.clear();
-    else if (m_created)
+    else
+        m_folderFd = ::open(split(m_path).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (!error && m_created)
         m_created(m_path);
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return error ? writeFailure(error) : QString();
@@ -303,16 +305,23 @@ QString ResultFile::commit()
     const QString problem = commitOpenFile(m_fd, m_path, m_output);
     // Synced already: closing can lose nothing.
     closeFd(m_fd);
-    if (problem.isEmpty())
+    if (problem.isEmpty()) {
         m_path.clear();
+        closeFd(m_folderFd);
+    }
     return problem;
 }
 
 void ResultFile::discard()
 {
     closeFd(m_fd);
-    if (!m_path.isEmpty())
-        ::unlink(m_path.constData());
+    if (!m_path.isEmpty()) {
+        if (m_folderFd >= 0)
+            ::unlinkat(m_folderFd, split(m_path).name.constData(), 0);
+        else
+            ::unlink(m_path.constData());
+    }
+    closeFd(m_folderFd);
     m_path.clear();
 }
 

@@ -62,13 +62,14 @@ public:
     const QByteArray& path() const { return m_path; }
     // Syncs, closes and renames it into place as commitPartial does.
     QString commit();
-    // Closes and removes it.
+    // Closes and removes it, also from its folder moved meanwhile.
     void discard();
 
 private:
     QByteArray m_output;
     QByteArray m_path;
     int m_fd = -1;
+    int m_folderFd = -1; // the partial's folder, wherever it is moved to
     std::function<void(const QByteArray& path)> m_created;
 };
 

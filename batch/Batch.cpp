@@ -189,7 +189,7 @@ int exitStatus(const QList<BatchJob>& jobs, bool stopped)
     return 0;
 }
 
-int convert(const BatchOptions& options)
+int convert(const BatchOptions& options, const BatchChildren& children)
 {
     // A closed standard output must not end the batch before it has cleaned up.
     std::signal(SIGPIPE, SIG_IGN);
@@ -266,7 +266,8 @@ int convert(const BatchOptions& options)
 
     // Workers convert, or read the inputs for the ffmpeg program's runs and
     // a dry run's checks.
-    auto workers = std::make_unique<WorkerPool>(transcode::runConverterWorker, options.jobs);
+    auto workers =
+        std::make_unique<WorkerPool>(children.workerBody, options.jobs, children.supervision);
     if (options.dryRun)
         return printResult({}, printCommands(
                                    jobs, installedConverter,
@@ -292,7 +293,7 @@ int convert(const BatchOptions& options)
     } else {
         setup.startRun = [&, converter = tools->converterPath()](const BatchJob& job,
                                                                  QString* failure) {
-            return CheckedFfmpegRun::start(*workers, converter, job, failure);
+            return CheckedFfmpegRun::start(*workers, converter, job, failure, children.supervision);
         };
     }
     if (sameRate) {
@@ -315,7 +316,7 @@ int convert(const BatchOptions& options)
 
 } // namespace
 
-int runBatch(int argc, char** argv)
+int runBatch(int argc, char** argv, const BatchChildren& children)
 {
     openClosedStandardDescriptors();
     std::optional<QCoreApplication> application;
@@ -348,7 +349,7 @@ int runBatch(int argc, char** argv)
             return usageError(
                 QStringLiteral("--output-dir '%1': %2").arg(options.outputFolder, problem));
     }
-    return convert(options);
+    return convert(options, children);
 }
 
 } // namespace plumark

@@ -8,9 +8,11 @@
 namespace plumark {
 
 std::unique_ptr<JobRun> CheckedFfmpegRun::start(WorkerPool& pool, const QString& converterPath,
-                                                const BatchJob& job, QString* failure)
+                                                const BatchJob& job, QString* failure,
+                                                const Supervision& supervision)
 {
-    std::unique_ptr<CheckedFfmpegRun> run(new CheckedFfmpegRun(pool, converterPath, job));
+    std::unique_ptr<CheckedFfmpegRun> run(
+        new CheckedFfmpegRun(pool, converterPath, job, supervision));
     run->m_worker = pool.start(run->workerJob(transcode::Ac3Job::Task::Check), failure);
     if (!run->m_worker)
         return nullptr;
@@ -107,7 +109,7 @@ bool CheckedFfmpegRun::afterCheck()
         m_kept = true;
         return true;
     }
-    m_conversion = FfmpegRun::start(m_converterPath, m_job, &m_failure);
+    m_conversion = FfmpegRun::start(m_converterPath, m_job, &m_failure, m_supervision);
     if (!m_conversion)
         return true;
     m_step = Step::Convert;

@@ -15,7 +15,8 @@ class CheckedFfmpegRun : public JobRun
 {
 public:
     static std::unique_ptr<JobRun> start(WorkerPool& pool, const QString& converterPath,
-                                         const BatchJob& job, QString* failure);
+                                         const BatchJob& job, QString* failure,
+                                         const Supervision& supervision = converterSupervision());
     ~CheckedFfmpegRun() override;
 
     int fd() const override;
@@ -32,8 +33,10 @@ public:
 private:
     enum class Step { Check, Convert, Measure, Done };
 
-    CheckedFfmpegRun(WorkerPool& pool, QString converterPath, const BatchJob& job)
-        : m_pool(pool), m_converterPath(std::move(converterPath)), m_job(job)
+    CheckedFfmpegRun(WorkerPool& pool, QString converterPath, const BatchJob& job,
+                     const Supervision& supervision)
+        : m_pool(pool), m_converterPath(std::move(converterPath)), m_job(job),
+          m_supervision(supervision)
     {
     }
     transcode::Ac3Job workerJob(transcode::Ac3Job::Task task) const;
@@ -45,6 +48,7 @@ private:
     WorkerPool& m_pool;
     QString m_converterPath;
     BatchJob m_job;
+    Supervision m_supervision;
     Step m_step = Step::Check;
     WorkerPool::Worker* m_worker = nullptr;
     std::unique_ptr<JobRun> m_conversion;

@@ -24,7 +24,7 @@ bool converterWritesWhole(transcode::Container container)
 
 CommandLine batchConverterCommand(const QString& converterPath, const QString& inputPath,
                                   const QString& rateToken, const QString& outputPath,
-                                  transcode::Container container)
+                                  transcode::Container container, const QStringList& outputOptions)
 {
     // The protocols cover the input alone; "pipe" and "fd" name a
     // descriptor handed over, never a file of the input's choosing.
@@ -33,7 +33,7 @@ CommandLine batchConverterCommand(const QString& converterPath, const QString& i
         QString::fromLatin1(transcode::inputProtocolList()) + QStringLiteral(",pipe,fd"),
         QStringLiteral("-format_whitelist"), QString::fromLatin1(transcode::musicFormatList())};
     return converterCommand(converterPath, inputPath, rateToken, outputPath,
-                            converterOptionsFor(container), inputOptions);
+                            converterOptionsFor(container) + outputOptions, inputOptions);
 }
 
 } // namespace plumark

@@ -26,6 +26,7 @@ bool converterWritesWhole(transcode::Container container);
 // rather than followed to the files it names.
 CommandLine batchConverterCommand(const QString& converterPath, const QString& inputPath,
                                   const QString& rateToken, const QString& outputPath,
-                                  transcode::Container container);
+                                  transcode::Container container,
+                                  const QStringList& outputOptions = {});
 
 } // namespace plumark

@@ -2,14 +2,13 @@
 
 #include "batch/ContainerCommand.h"
 
-#include "base/ResultFile.h"
 #include "engine/CommandLine.h"
 #include "engine/ConversionRules.h"
 #include "engine/Paths.h"
 #include "engine/ReadAvailable.h"
+#include "transcode/Container.h"
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,29 +18,47 @@ namespace {
 
 // How long a converter that closed its error output gets to end at each look.
 constexpr int EndingWaitMs = 20;
-constexpr int TerminateWaitMs = 5000;
-constexpr int KillWaitMs = 2000;
+// The converter's name for the partial result it inherits as descriptor 3:
+// the file itself, whatever name it has by then. The name says nothing of
+// the format, and names a file that exists.
+const QString PassedOutput = QStringLiteral("/proc/self/fd/3");
 
 } // namespace
 
 std::unique_ptr<JobRun> FfmpegRun::start(const QString& converterPath, const BatchJob& job,
-                                         QString* failure)
+                                         QString* failure, const Supervision& supervision)
 {
-    // The converter writes a partial name of its own, which a finished run
-    // renames into place; the final name is never written directly.
-    const QByteArray partial = freshPartialPath(nativePath(job.output));
-    const CommandLine command =
-        batchConverterCommand(converterPath, job.input, job.rateToken, pathFromNative(partial),
-                              transcode::containerOfResult(partial));
-    std::unique_ptr<FfmpegRun> run(new FfmpegRun(nativePath(job.output), partial));
+    const QByteArray output = nativePath(job.output);
+    std::unique_ptr<FfmpegRun> run(new FfmpegRun(output));
+    // The batch creates the partial result (never through a link, never an
+    // existing file) and renames it into place once whole.
+    const QString problem = run->m_result.create(output);
+    if (!problem.isEmpty()) {
+        *failure = problem;
+        return nullptr;
+    }
+    const transcode::Container container = transcode::containerOfResult(output);
+    // The passed file exists already, and its name tells no format.
+    const QStringList passedFileOptions{QStringLiteral("-f"),
+                                        QString::fromLatin1(transcode::formatName(container)),
+                                        QStringLiteral("-y")};
+    const CommandLine command = batchConverterCommand(converterPath, job.input, job.rateToken,
+                                                      PassedOutput, container, passedFileOptions);
     int fds[2];
     int error = ::pipe2(fds, O_CLOEXEC) == 0 ? 0 : errno;
     if (!error) {
         run->m_errorFd = fds[0];
         ::fcntl(fds[0], F_SETFL, ::fcntl(fds[0], F_GETFL) | O_NONBLOCK);
-        error = run->m_child.start(command.argv, -1, fds[1],
-                                   ChildProcess::Lifetime::EndsWithThisProcess);
+        // A batch killed outright leaves no converter writing.
+        ChildSetup setup;
+        setup.stderrFd = fds[1];
+        setup.passedFds = {run->m_result.fd()};
+        setup.lifetime = ChildSetup::Lifetime::EndsWithThisProcess;
+        setup.capMemory = true;
+        run->m_child.supervise(supervision);
+        error = run->m_child.start(command.argv, setup);
         ::close(fds[1]);
+        run->m_child.expectProgress();
     }
     if (error) {
         *failure = conversionFailureReason(startFailureCode(error), job.output, {}, error);
@@ -53,8 +70,6 @@ std::unique_ptr<JobRun> FfmpegRun::start(const QString& converterPath, const Bat
 FfmpegRun::~FfmpegRun()
 {
     closeOutput();
-    if (!m_committed)
-        ::unlink(m_partial.constData());
 }
 
 void FfmpegRun::closeOutput()
@@ -69,6 +84,7 @@ void FfmpegRun::read()
     if (m_errorFd < 0)
         return;
     const bool closed = readAvailable(m_errorFd, [&](const QByteArray& bytes) {
+        m_child.progressed();
         m_tail.append(bytes);
         for (const QString& line : m_lines.feed(bytes))
             m_progress.readLine(line);
@@ -83,6 +99,10 @@ void FfmpegRun::read()
 
 bool FfmpegRun::ended()
 {
+    if (m_child.endIfStalled()) {
+        m_stalled = true;
+        return true;
+    }
     // The error output closes when the converter ends; a child that handed
     // it on to one of its own still has its end noticed here.
     return m_errorFd < 0 ? m_child.waitFor(EndingWaitMs) : m_child.poll();
@@ -93,15 +113,22 @@ QString FfmpegRun::failure()
     read();
     if (m_committed)
         return {};
+    if (m_stalled)
+        return noProgressReason(m_child.supervision());
+    const std::optional<int> status = m_child.exitStatus();
+    if (!status)
+        return QStringLiteral("The converter's end could not be read.");
     // The converter's words name the result by its final name.
     const QString errorLine =
-        lastErrorLine(m_tail.bytes()).replace(pathFromNative(m_partial), pathFromNative(m_output));
-    const QString reason =
-        conversionFailureReason(m_child.exitCode(), pathFromNative(m_partial), errorLine);
+        lastErrorLine(m_tail.bytes()).replace(PassedOutput, pathFromNative(m_output));
+    // The partial result is judged by its descriptor: its name may have
+    // gone with a folder moved away meanwhile.
+    const QString reason = conversionFailureReason(
+        *status, QStringLiteral("/proc/self/fd/%1").arg(m_result.fd()), errorLine);
     if (!reason.isEmpty())
         return reason;
     if (m_commitProblem.isEmpty()) {
-        m_commitProblem = commitPartial(m_partial, m_output);
+        m_commitProblem = m_result.commit();
         m_committed = m_commitProblem.isEmpty();
     }
     return m_commitProblem;
@@ -110,7 +137,7 @@ QString FfmpegRun::failure()
 std::pair<double, double> FfmpegRun::earlyEnd()
 {
     // Where the input ends is read from the input by a worker, as the
-    // in-process engine reads it (CheckedFfmpegRun): the program's
+    // in-process converter reads it (CheckedFfmpegRun): the program's
     // reports show the cover's time beside the audio, and miss a cut at a
     // fragment's end.
     return {-1, -1};
@@ -118,14 +145,12 @@ std::pair<double, double> FfmpegRun::earlyEnd()
 
 bool FfmpegRun::awaitStop()
 {
-    if (!m_child.waitFor(TerminateWaitMs)) {
-        ::kill(m_child.pid(), SIGKILL);
-        m_child.waitFor(KillWaitMs);
-    }
+    m_child.finishStop();
     read();
-    // One that had already finished keeps its result; the partial result of
-    // one that had not goes with this run.
-    return m_child.exitCode() == 0;
+    // Only a converter that has been reaped, and ended well, had finished:
+    // one that outlived the stop may still be cutting its result short.
+    // Another's partial result goes with this run.
+    return m_child.exitStatus() == 0;
 }
 
 } // namespace plumark

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchJob.h"
+#include "engine/ChildProcess.h"
 
 #include <QString>
 #include <functional>
@@ -40,6 +41,22 @@ public:
     virtual void terminate() = 0;
     virtual bool awaitStop() = 0;
 };
+
+// How the batch watches every converter it runs: one that reports nothing
+// for a minute is stuck.
+inline Supervision converterSupervision()
+{
+    Supervision supervision;
+    supervision.stallLimit = std::chrono::seconds(60);
+    return supervision;
+}
+
+// Why a file whose converter was ended for its silence was not converted.
+inline QString noProgressReason(const Supervision& supervision)
+{
+    return QStringLiteral("the converter made no progress for %1 seconds")
+        .arg(std::chrono::duration_cast<std::chrono::seconds>(supervision.stallLimit).count());
+}
 
 // Starts the conversion of a job, or returns nullptr with the reason.
 using JobStarter = std::function<std::unique_ptr<JobRun>(const BatchJob& job, QString* failure)>;

@@ -2,11 +2,15 @@
 
 #include "engine/BitRate.h"
 #include "engine/Paths.h"
+#include "engine/ReadAvailable.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <csignal>
-#include <sys/prctl.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace plumark {
@@ -32,6 +36,27 @@ QByteArray plainExtension(const QByteArray& path)
     const QString name = QString::fromLatin1(path.mid(path.lastIndexOf('/') + 1));
     const QRegularExpressionMatch match = plain.match(name);
     return match.hasMatch() ? match.captured().toLatin1() : QByteArray();
+}
+
+// Writes all of bytes to the probe's input; a probe that has ended raises no
+// SIGPIPE here, its end is noticed when its answer is looked for.
+void sendAll(int fd, QByteArray bytes)
+{
+    while (fd >= 0 && !bytes.isEmpty()) {
+        const ssize_t sent = ::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent <= 0)
+            return;
+        bytes.remove(0, sent);
+    }
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
 }
 
 } // namespace
@@ -79,8 +104,8 @@ void RateProbe::ask(const QString& inputPath)
     }
     // The number comes back in the "{ready<number>}" line that ends the report.
     const QByteArray number = QByteArray::number(++m_request);
-    m_process->write(path + "\n-execute" + number + "\n");
-    m_clock.start();
+    sendAll(m_requestFd, path + "\n-execute" + number + "\n");
+    m_child.expectProgress();
 }
 
 std::optional<RateProbe::Result> RateProbe::poll()
@@ -91,8 +116,10 @@ std::optional<RateProbe::Result> RateProbe::poll()
         m_asking = false;
         return std::exchange(m_early, std::nullopt);
     }
-    m_process->waitForReadyRead(0);
-    m_pending += m_process->readAllStandardOutput();
+    const bool closed = readAvailable(m_reportFd, [&](const QByteArray& bytes) {
+        m_pending += bytes;
+        return true;
+    });
     const QByteArray ready = "{ready" + QByteArray::number(m_request) + "}\n";
     const qsizetype at = m_pending.indexOf(ready);
     std::optional<Result> result;
@@ -100,14 +127,17 @@ std::optional<RateProbe::Result> RateProbe::poll()
         const QString found = rateFromProbeReport(QString::fromUtf8(m_pending.left(at)));
         m_pending.remove(0, at + ready.size());
         result = found.isEmpty() ? fallback({}) : Result{found + QLatin1Char('k'), {}, {}};
-    } else if (m_process->state() == QProcess::NotRunning) {
+        m_child.rest();
+    } else if (closed || m_child.poll()) {
+        // Its output closes as it ends: its status follows at once.
+        m_child.waitFor(int(m_child.supervision().killWait.count()));
+        const std::optional<int> status = m_child.exitStatus();
         result =
             fallback(QStringLiteral("the rate probe ended while reading this file (%1)")
-                         .arg(m_process->exitStatus() == QProcess::CrashExit
-                                  ? QStringLiteral("crashed")
-                                  : QStringLiteral("exit code %1").arg(m_process->exitCode())));
+                         .arg(status && *status < 128 ? QStringLiteral("exit code %1").arg(*status)
+                                                      : QStringLiteral("crashed")));
         end(false);
-    } else if (m_clock.elapsed() >= m_waitMs) {
+    } else if (m_child.endIfStalled()) {
         result = fallback(
             QStringLiteral("the rate probe gave no answer within %1 s").arg(m_waitMs / 1000.0));
         end(false);
@@ -140,44 +170,76 @@ RateProbe::Result RateProbe::rateFor(const QString& inputPath,
             cancel();
             return fallback(QStringLiteral("stopped while the rate probe read this file"));
         }
-        m_process->waitForReadyRead(SliceMs);
+        pollfd watched{m_reportFd, POLLIN, 0};
+        ::poll(&watched, 1, SliceMs);
     }
 }
 
 bool RateProbe::ensureRunning(QString& problem)
 {
-    if (m_process)
+    if (m_reportFd >= 0)
         return true;
     m_pending.clear();
-    m_process = std::make_unique<QProcess>();
-    m_process->setStandardErrorFile(QProcess::nullDevice());
+    int requests[2];
+    int reports[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, requests) != 0) {
+        problem = QStringLiteral("the rate probe could not be started: %1")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (::pipe2(reports, O_CLOEXEC) != 0) {
+        problem = QStringLiteral("the rate probe could not be started: %1")
+                      .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        ::close(requests[0]);
+        ::close(requests[1]);
+        return false;
+    }
     // A probe whose batch is gone would wait for requests forever.
-    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    m_process->start(m_probePath, {QStringLiteral("-stay_open"), QStringLiteral("True"),
-                                   QStringLiteral("-@"), QStringLiteral("-")});
-    if (m_process->waitForStarted())
+    ChildSetup setup;
+    setup.stdinFd = requests[1];
+    setup.stdoutFd = reports[1];
+    setup.lifetime = ChildSetup::Lifetime::EndsWithThisProcess;
+    setup.capMemory = true;
+    Supervision supervision;
+    supervision.stallLimit = std::chrono::milliseconds(m_waitMs);
+    m_child.supervise(supervision);
+    const int error =
+        m_child.start({m_probePath, QStringLiteral("-stay_open"), QStringLiteral("True"),
+                       QStringLiteral("-@"), QStringLiteral("-")},
+                      setup);
+    ::close(requests[1]);
+    ::close(reports[1]);
+    m_requestFd = requests[0];
+    m_reportFd = reports[0];
+    ::fcntl(m_reportFd, F_SETFL, ::fcntl(m_reportFd, F_GETFL) | O_NONBLOCK);
+    if (!error)
         return true;
-    problem =
-        QStringLiteral("the rate probe could not be started: %1").arg(m_process->errorString());
-    m_process.reset();
+    closeFds();
+    problem = QStringLiteral("the rate probe could not be started: %1")
+                  .arg(QString::fromLocal8Bit(std::strerror(error)));
     return false;
 }
 
 void RateProbe::end(bool askFirst)
 {
-    if (!m_process)
-        return;
-    if (m_process->state() != QProcess::NotRunning) {
+    if (m_child.running()) {
         if (askFirst) {
-            m_process->write("-stay_open\nFalse\n");
-            m_process->closeWriteChannel();
+            sendAll(m_requestFd, "-stay_open\nFalse\n");
+            closeFd(m_requestFd);
         }
-        if (!askFirst || !m_process->waitForFinished(EndWaitMs)) {
-            m_process->kill();
-            m_process->waitForFinished(EndWaitMs);
-        }
+        if (!askFirst || !m_child.waitFor(EndWaitMs))
+            m_child.stop();
     }
-    m_process.reset();
+    closeFds();
+    // One that outlived its stop is reaped when it ends; the next file gets
+    // a fresh probe.
+    m_child = ChildProcess();
+}
+
+void RateProbe::closeFds()
+{
+    closeFd(m_requestFd);
+    closeFd(m_reportFd);
 }
 
 void RateProbe::dropLink()

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/ChildProcess.h"
+
 #include <QByteArray>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -15,8 +15,9 @@ namespace plumark {
 // it (BoxRate). A request is asked and its answer looked for without waiting,
 // so that the batch goes on meanwhile. Each file's report is read with the
 // window's rule (rateFromProbeReport). A probe that gives no answer within
-// the wait, or ends, is stopped and started afresh for the next file; the
-// file it failed on gets the fallback rate and a note saying why.
+// the wait (its stall limit), or ends, is stopped and started afresh for the
+// next file; the file it failed on gets the fallback rate and a note saying
+// why. It runs under the batch's memory cap and ends with the batch.
 class RateProbe
 {
 public:
@@ -50,8 +51,9 @@ public:
 
 private:
     bool ensureRunning(QString& problem);
-    // Ends the probe: asked to end when askFirst, else killed at once.
+    // Ends the probe: asked to end when askFirst, else by the stop order.
     void end(bool askFirst);
+    void closeFds();
     Result fallback(const QString& note) const { return {m_fallbackToken, note, {}}; }
     void dropLink();
 
@@ -60,13 +62,14 @@ private:
     QString m_linkFolder;
     int m_waitMs;
     QString m_unavailable;
-    std::unique_ptr<QProcess> m_process;
+    ChildProcess m_child;
+    int m_requestFd = -1; // its standard input
+    int m_reportFd = -1;  // its standard output
     QByteArray m_pending; // read from the probe, not yet part of a whole report
     int m_request = 0;
     bool m_asking = false;
     std::optional<Result> m_early; // an answer known when asked
     QByteArray m_link;             // the link made for the request under way
-    QElapsedTimer m_clock;
 };
 
 } // namespace plumark

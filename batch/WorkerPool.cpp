@@ -3,7 +3,6 @@
 #include "engine/ReadAvailable.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,23 +11,9 @@ namespace plumark {
 
 namespace {
 
-constexpr int TerminateWaitMs = 5000;
-constexpr int KillWaitMs = 2000;
 // An idle worker ends as soon as its job pipe closes.
 constexpr int IdleEndWaitMs = 1000;
 const char* const CrashReason = "the decoder crashed";
-// A worker reports each piece of input it reads; one that reports nothing
-// for this long is stuck (an input that blocks, a decoder in a loop).
-constexpr int StallSeconds = 60;
-// Tests name a shorter time with this variable.
-constexpr char StallVariable[] = "PLUMARK_WORKER_STALL_SECONDS";
-
-int stallSeconds()
-{
-    bool valid = false;
-    const int seconds = qEnvironmentVariableIntValue(StallVariable, &valid);
-    return valid && seconds > 0 ? seconds : StallSeconds;
-}
 
 void closeFd(int& fd)
 {
@@ -39,10 +24,10 @@ void closeFd(int& fd)
 
 } // namespace
 
-WorkerPool::WorkerPool(Body body, int size)
+WorkerPool::WorkerPool(Body body, int size, const Supervision& supervision)
 {
     for (int i = 0; i < std::max(1, size); ++i)
-        m_workers.push_back(std::make_unique<Worker>(body));
+        m_workers.push_back(std::make_unique<Worker>(body, supervision));
 }
 
 WorkerPool::~WorkerPool()
@@ -95,10 +80,8 @@ WorkerPool::Worker::~Worker()
 {
     // Its job pipe's end tells an idle worker to finish.
     closePipes();
-    if (m_process.running() && !m_process.waitFor(IdleEndWaitMs)) {
-        m_process.terminate();
-        m_process.waitFor(KillWaitMs);
-    }
+    if (m_process.running() && !m_process.waitFor(IdleEndWaitMs))
+        m_process.stop();
 }
 
 bool WorkerPool::Worker::launch()
@@ -114,8 +97,17 @@ bool WorkerPool::Worker::launch()
         ::close(jobs[1]);
         return false;
     }
-    // The worker's error output is this program's: a fault's own report shows.
-    const int error = m_process.startCopy(m_body, replies[1], STDERR_FILENO, jobs[0]);
+    // The worker's error output is this program's: a fault's own report
+    // shows. A batch that ends without stopping its workers stops them all
+    // the same: each removes its partial result on SIGTERM.
+    ChildSetup setup;
+    setup.stdinFd = jobs[0];
+    setup.stdoutFd = replies[1];
+    setup.stderrFd = STDERR_FILENO;
+    setup.lifetime = ChildSetup::Lifetime::EndsWithThisProcess;
+    setup.endSignal = SIGTERM;
+    setup.capMemory = true;
+    const int error = m_process.startCopy(m_body, setup);
     ::close(jobs[0]);
     ::close(replies[1]);
     m_jobFd = jobs[1];
@@ -134,7 +126,7 @@ bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
     m_busy = true;
     m_ended = false;
     m_stopping = false;
-    m_lastNews = std::chrono::steady_clock::now();
+    m_process.expectProgress();
     m_output = job.output;
     m_partial.clear();
     m_position = 0;
@@ -151,7 +143,7 @@ void WorkerPool::Worker::read()
     if (!m_busy || m_ended || m_replyFd < 0)
         return;
     const bool closed = readAvailable(m_replyFd, [&](const QByteArray& bytes) {
-        m_lastNews = std::chrono::steady_clock::now();
+        m_process.progressed();
         m_reader.append(bytes);
         while (const std::optional<transcode::WorkerReply> reply = m_reader.nextReply()) {
             if (reply->kind == transcode::WorkerReply::Kind::Progress) {
@@ -167,10 +159,11 @@ void WorkerPool::Worker::read()
             }
             m_result = reply->result;
             m_ended = true;
+            m_process.rest();
             return false;
         }
         if (m_reader.malformed()) {
-            m_process.terminate();
+            m_process.stop();
             endWithoutResult();
             m_result.reason = QStringLiteral("the converter worker's reply could not be read");
             return false;
@@ -190,20 +183,17 @@ bool WorkerPool::Worker::ended()
 
 void WorkerPool::Worker::endIfStalled()
 {
-    if (!m_busy || m_ended || m_stopping)
+    if (!m_busy || m_ended || m_stopping || !m_process.endIfStalled())
         return;
-    const int limit = stallSeconds();
-    if (std::chrono::steady_clock::now() - m_lastNews < std::chrono::seconds(limit))
-        return;
-    ::kill(m_process.pid(), SIGKILL);
     endWithoutResult();
-    m_result.reason = QStringLiteral("the converter made no progress for %1 seconds").arg(limit);
+    m_result.reason = noProgressReason(m_process.supervision());
 }
 
 void WorkerPool::Worker::endWithoutResult()
 {
     closePipes();
-    m_process.waitFor(KillWaitMs);
+    m_process.waitFor(int(m_process.supervision().killWait.count()));
+    m_process.rest();
     // What the worker was writing is no result.
     if (!m_partial.isEmpty())
         ::unlink(m_partial.constData());
@@ -223,10 +213,7 @@ void WorkerPool::Worker::terminate()
 bool WorkerPool::Worker::awaitStop()
 {
     if (!m_ended) {
-        if (!m_process.waitFor(TerminateWaitMs)) {
-            ::kill(m_process.pid(), SIGKILL);
-            m_process.waitFor(KillWaitMs);
-        }
+        m_process.finishStop();
         // A result written just before the stop still counts.
         read();
         if (!m_ended)

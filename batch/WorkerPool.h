@@ -1,10 +1,11 @@
 #pragma once
 
+#include "batch/JobRun.h"
 #include "engine/ChildProcess.h"
 #include "transcode/Ac3Converter.h"
 #include "transcode/WorkerProtocol.h"
 
-#include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,8 +14,8 @@ namespace plumark {
 // Long-lived converter worker processes, each converting one file at a time
 // with the in-process engine. A worker is a copy of this process running the
 // worker's body, so that starting one costs no program start. A worker that dies (a decoder fault)
-// fails its file with "the decoder crashed", and one that reads nothing of its input for a minute
-// (an input that blocks) is ended and fails its file; a fresh worker takes the next file and the
+// fails its file with "the decoder crashed", and one that reports nothing for the stall limit (an
+// input that blocks) is ended and fails its file; a fresh worker takes the next file and the
 // batch goes on.
 class WorkerPool
 {
@@ -23,8 +24,8 @@ public:
 
     // body: what a worker runs (transcode::runConverterWorker), ending with its
     // exit status.
-    using Body = int (*)();
-    WorkerPool(Body body, int size);
+    using Body = std::function<int()>;
+    WorkerPool(Body body, int size, const Supervision& supervision = converterSupervision());
     // Ends every worker: an idle one at the end of its job pipe, a busy one
     // by a stop.
     ~WorkerPool();
@@ -42,7 +43,10 @@ private:
 class WorkerPool::Worker
 {
 public:
-    explicit Worker(Body body) : m_body(body) {}
+    Worker(Body body, const Supervision& supervision) : m_body(std::move(body))
+    {
+        m_process.supervise(supervision);
+    }
     ~Worker();
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
@@ -85,7 +89,6 @@ private:
     bool m_busy = false;
     bool m_ended = false;
     bool m_stopping = false;
-    std::chrono::steady_clock::time_point m_lastNews;
     QByteArray m_output;
     QByteArray m_partial; // what the worker writes the result under, once it says
     double m_position = 0;

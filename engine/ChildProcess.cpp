@@ -1,13 +1,14 @@
 #include "engine/ChildProcess.h"
 
 #include "engine/Paths.h"
+#include "transcode/JobLimits.h"
 
+#include <array>
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <system_error>
@@ -15,13 +16,13 @@
 #include <time.h>
 #include <unistd.h>
 #include <utility>
-#include <vector>
-
-extern char** environ;
 
 namespace plumark {
 
 namespace {
+
+// The most descriptors a child inherits beside its standard ones.
+constexpr size_t MaxPassedFds = 4;
 
 // A child given up while still running is reaped by a small thread the
 // moment it ends, so that it never stays a zombie.
@@ -63,36 +64,138 @@ qint64 monotonicMs()
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-// Owns what posix_spawn needs and releases it on every path.
-class SpawnSetup
+// Everything the child's set-up needs, made ready before the fork: between
+// the fork and the exec (or the body) only async-signal-safe calls are made,
+// and nothing is allocated.
+class ChildPlan
 {
 public:
-    SpawnSetup()
+    ChildPlan() = default;
+    ~ChildPlan()
     {
-        ::posix_spawn_file_actions_init(&actions);
-        ::posix_spawnattr_init(&attributes);
+        closeFd(m_nullIn);
+        closeFd(m_nullOut);
     }
-    ~SpawnSetup()
-    {
-        ::posix_spawnattr_destroy(&attributes);
-        ::posix_spawn_file_actions_destroy(&actions);
-        closeFd(nullIn);
-        closeFd(nullOut);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
+    ChildPlan(const ChildPlan&) = delete;
+    ChildPlan& operator=(const ChildPlan&) = delete;
 
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    int nullIn = -1;
-    int nullOut = -1;
+    // Returns 0 or the errno of what could not be made ready.
+    int prepare(const ChildSetup& setup, qint64 heldBytes)
+    {
+        if (setup.passedFds.size() > MaxPassedFds)
+            return EINVAL;
+        m_nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        m_nullOut = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_nullIn < 0 || m_nullOut < 0)
+            return errno;
+        m_fds[0] = setup.stdinFd >= 0 ? setup.stdinFd : m_nullIn;
+        m_fds[1] = setup.stdoutFd >= 0 ? setup.stdoutFd : m_nullOut;
+        m_fds[2] = setup.stderrFd >= 0 ? setup.stderrFd : m_nullOut;
+        m_count = STDERR_FILENO + 1;
+        for (const int fd : setup.passedFds)
+            m_fds[m_count++] = fd;
+        m_endsWithParent = setup.lifetime == ChildSetup::Lifetime::EndsWithThisProcess;
+        m_endSignal = setup.endSignal;
+        m_parent = ::getpid();
+        if (setup.capMemory && heldBytes >= 0)
+            m_cap = transcode::memoryCapAbove(heldBytes);
+        return 0;
+    }
+
+    // In the child: its descriptors, limits and signals. closeAtExec: the
+    // other descriptors close at the exec; else they close now. Returns 0
+    // or errno.
+    int apply(bool closeAtExec) const
+    {
+        // Killed when this process ends; if it already has, the child never
+        // starts its work.
+        if (m_endsWithParent &&
+            (::prctl(PR_SET_PDEATHSIG, m_endSignal) != 0 || ::getppid() != m_parent))
+            ::_exit(127);
+        if (m_cap && ::setrlimit(RLIMIT_DATA, &*m_cap) != 0)
+            return errno;
+        // Every source first moves above the numbers the child gives out, so
+        // that none is overwritten before it is copied.
+        std::array<int, STDERR_FILENO + 1 + MaxPassedFds> moved{};
+        for (int i = 0; i < m_count; ++i)
+            if ((moved[i] = ::fcntl(m_fds[i], F_DUPFD_CLOEXEC, m_count)) < 0)
+                return errno;
+        // dup2 clears the close-on-exec flag of the copy.
+        for (int i = 0; i < m_count; ++i)
+            if (::dup2(moved[i], i) < 0)
+                return errno;
+        ::close_range(unsigned(m_count), ~0U, closeAtExec ? CLOSE_RANGE_CLOEXEC : 0);
+        // Nothing blocked, and the default action for the signals this
+        // process handles or ignores itself.
+        struct sigaction defaultAction = {};
+        defaultAction.sa_handler = SIG_DFL;
+        sigemptyset(&defaultAction.sa_mask);
+        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            ::sigaction(signalNumber, &defaultAction, nullptr);
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        return 0;
+    }
+
+private:
+    int m_nullIn = -1;
+    int m_nullOut = -1;
+    std::array<int, STDERR_FILENO + 1 + MaxPassedFds> m_fds{};
+    int m_count = 0;
+    bool m_endsWithParent = false;
+    int m_endSignal = SIGKILL;
+    pid_t m_parent = -1;
+    std::optional<rlimit> m_cap;
 };
+
+// No handler of this process may run in a child before its set-up has
+// dropped them: a stop sent the moment the child starts would reach a
+// handler meant for this process, and be lost.
+class SignalsHeld
+{
+public:
+    SignalsHeld()
+    {
+        sigset_t all;
+        sigfillset(&all);
+        ::pthread_sigmask(SIG_SETMASK, &all, &m_previous);
+    }
+    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t m_previous;
+};
+
+// Starts the program with the plan's set-up. The child borrows this
+// process's memory until its exec (vfork), as a spawn does: no copy of this
+// process's page tables to pay for each program. It only makes system calls
+// and writes a failed exec's errno into *error before it ends.
+[[gnu::noinline]] pid_t spawn(const ChildPlan& plan, char* const* argv, volatile int* error)
+{
+    SignalsHeld held;
+    const pid_t pid = ::vfork();
+    if (pid == 0) {
+        int failure = plan.apply(true);
+        if (!failure) {
+            // A program named without a folder is looked up on PATH.
+            ::execvp(argv[0], argv);
+            failure = errno;
+        }
+        *error = failure;
+        ::_exit(127);
+    }
+    return pid;
+}
 
 } // namespace
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : m_pid(other.m_pid), m_pidFd(other.m_pidFd), m_ended(other.m_ended),
-      m_exitCode(other.m_exitCode)
+      m_exitStatus(other.m_exitStatus), m_supervision(other.m_supervision),
+      m_expecting(other.m_expecting), m_lastNews(other.m_lastNews)
 {
     other.m_pid = -1;
     other.m_pidFd = -1;
@@ -103,12 +206,13 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
     if (this != &other) {
         // The previous child, if any, is given up as the destructor does.
         ChildProcess previous(std::move(*this));
-        m_pid = other.m_pid;
-        m_pidFd = other.m_pidFd;
+        m_pid = std::exchange(other.m_pid, -1);
+        m_pidFd = std::exchange(other.m_pidFd, -1);
         m_ended = other.m_ended;
-        m_exitCode = other.m_exitCode;
-        other.m_pid = -1;
-        other.m_pidFd = -1;
+        m_exitStatus = other.m_exitStatus;
+        m_supervision = other.m_supervision;
+        m_expecting = other.m_expecting;
+        m_lastNews = other.m_lastNews;
     }
     return *this;
 }
@@ -128,12 +232,18 @@ int ChildProcess::beginStart()
         return EBUSY;
     m_pid = -1;
     m_ended = false;
-    m_exitCode = 0;
+    m_exitStatus.reset();
+    m_expecting = false;
     closePidFd();
     return 0;
 }
 
-int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, Lifetime lifetime)
+// Both starts share the child's set-up. A program is exec'd after it, from a
+// child that borrows this process's memory until then; a copy is a full fork
+// that runs its body instead, so that it pays no program start and keeps what
+// this process has loaded. (posix_spawn could set no parent-death signal nor
+// memory cap.)
+int ChildProcess::start(const QStringList& argv, const ChildSetup& setup)
 {
     if (const int error = beginStart())
         return error;
@@ -150,168 +260,54 @@ int ChildProcess::start(const QStringList& argv, int stdoutFd, int stderrFd, Lif
         pointers.push_back(argument.data());
     pointers.push_back(nullptr);
 
-    SpawnSetup setup;
-    setup.nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (setup.nullIn < 0)
+    // A program starts holding nothing of this process.
+    ChildPlan plan;
+    if (const int error = plan.prepare(setup, 0))
+        return error;
+    volatile int childError = 0;
+    const pid_t pid = spawn(plan, pointers.data(), &childError);
+    if (pid < 0)
         return errno;
-    if (stdoutFd < 0 || stderrFd < 0) {
-        setup.nullOut = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (setup.nullOut < 0)
-            return errno;
+    if (childError != 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return childError;
     }
-    if (lifetime == Lifetime::EndsWithThisProcess)
-        return startEndingWithThisProcess(pointers.data(), setup.nullIn,
-                                          stdoutFd >= 0 ? stdoutFd : setup.nullOut,
-                                          stderrFd >= 0 ? stderrFd : setup.nullOut);
-    // dup2 onto 0, 1 and 2 clears their close-on-exec flag; every other
-    // descriptor of this process is closed in the child.
-    int error = ::posix_spawn_file_actions_adddup2(&setup.actions, setup.nullIn, STDIN_FILENO);
-    if (!error)
-        error = ::posix_spawn_file_actions_adddup2(
-            &setup.actions, stdoutFd >= 0 ? stdoutFd : setup.nullOut, STDOUT_FILENO);
-    if (!error)
-        error = ::posix_spawn_file_actions_adddup2(
-            &setup.actions, stderrFd >= 0 ? stderrFd : setup.nullOut, STDERR_FILENO);
-#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
-    if (!error)
-        error = ::posix_spawn_file_actions_addclosefrom_np(&setup.actions, STDERR_FILENO + 1);
-#endif
-    // The child starts with nothing blocked and with the default action for
-    // SIGPIPE, whatever this process has set up for itself.
-    sigset_t defaults;
-    sigset_t none;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigemptyset(&none);
-    if (!error)
-        error = ::posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
-    if (!error)
-        error = ::posix_spawnattr_setsigmask(&setup.attributes, &none);
-    if (!error)
-        error = ::posix_spawnattr_setflags(&setup.attributes,
-                                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    if (error)
-        return error;
-
-    // A program named without a folder is looked up on PATH. A failed exec
-    // (a missing program, no permission) comes back as the result.
-    pid_t pid = -1;
-    error = ::posix_spawnp(&pid, pointers.front(), &setup.actions, &setup.attributes,
-                           pointers.data(), environ);
-    if (error)
-        return error;
     m_pid = pid;
     m_pidFd = openPidFd(pid);
     return 0;
 }
 
-int ChildProcess::startEndingWithThisProcess(char* const* argv, int stdinFd, int stdoutFd,
-                                             int stderrFd)
-{
-    // A failed exec reports its errno through this pipe; a successful one
-    // closes it.
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
-        return errno;
-    const pid_t parent = ::getpid();
-    // No handler of this process may run in the child before its exec.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // Killed when this process ends; if it already has, the child never
-        // starts its work.
-        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
-            ::_exit(127);
-        int error = 0;
-        if (::dup2(stdinFd, STDIN_FILENO) < 0 || ::dup2(stdoutFd, STDOUT_FILENO) < 0 ||
-            ::dup2(stderrFd, STDERR_FILENO) < 0)
-            error = errno;
-        // Every other descriptor closes at the exec, the report pipe with them.
-        ::close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC);
-        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
-            std::signal(signalNumber, SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        if (!error) {
-            ::execvp(argv[0], argv);
-            error = errno;
-        }
-        while (::write(report[1], &error, sizeof error) < 0 && errno == EINTR) {
-        }
-        ::_exit(127);
-    }
-    int error = pid < 0 ? errno : 0;
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    ::close(report[1]);
-    if (!error) {
-        int childError = 0;
-        ssize_t count;
-        do
-            count = ::read(report[0], &childError, sizeof childError);
-        while (count < 0 && errno == EINTR);
-        if (count == sizeof childError) {
-            int status = 0;
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            error = childError;
-        } else {
-            m_pid = pid;
-            m_pidFd = openPidFd(pid);
-        }
-    }
-    ::close(report[0]);
-    return error;
-}
-
-int ChildProcess::startCopy(int (*body)(), int stdoutFd, int stderrFd, int stdinFd)
+int ChildProcess::startCopy(const std::function<int()>& body, const ChildSetup& setup)
 {
     if (const int error = beginStart())
         return error;
-    const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (nullIn < 0)
+        // The copy holds what this process holds. (The address sanitizer's
+        // allocator ends the program where memory runs out, so a sanitized copy
+        // relies on the library's caps alone.)
+#ifdef __SANITIZE_ADDRESS__
+    const qint64 held = -1;
+#else
+    const qint64 held = setup.capMemory ? transcode::heldDataBytes() : -1;
+#endif
+    ChildPlan plan;
+    if (const int error = plan.prepare(setup, held))
+        return error;
+    pid_t pid;
+    {
+        SignalsHeld heldSignals;
+        pid = ::fork();
+        if (pid == 0) {
+            if (plan.apply(false) != 0)
+                ::_exit(127);
+            // No exit handler of this process runs in the copy, nor is its
+            // buffered output written twice.
+            ::_exit(body());
+        }
+    }
+    if (pid < 0)
         return errno;
-    const int nullOut = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (nullOut < 0) {
-        const int error = errno;
-        ::close(nullIn);
-        return error;
-    }
-    // Every signal waits until the copy has dropped this process's handlers:
-    // a stop sent the moment it starts would otherwise reach a handler meant
-    // for this process, and be lost.
-    sigset_t all;
-    sigset_t previous;
-    sigfillset(&all);
-    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // The same start as a program gets: its three descriptors and nothing
-        // else, nothing blocked, default actions for the signals this process
-        // handles itself.
-        if (::dup2(stdinFd >= 0 ? stdinFd : nullIn, STDIN_FILENO) < 0 ||
-            ::dup2(stdoutFd >= 0 ? stdoutFd : nullOut, STDOUT_FILENO) < 0 ||
-            ::dup2(stderrFd >= 0 ? stderrFd : nullOut, STDERR_FILENO) < 0)
-            ::_exit(127);
-        ::close_range(STDERR_FILENO + 1, ~0U, 0);
-        for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
-            std::signal(signalNumber, SIG_DFL);
-        sigset_t none;
-        sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        // No exit handler of this process runs in the copy, nor is its
-        // buffered output written twice.
-        ::_exit(body());
-    }
-    const int error = pid < 0 ? errno : 0;
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    ::close(nullIn);
-    ::close(nullOut);
-    if (error)
-        return error;
     m_pid = pid;
     m_pidFd = openPidFd(pid);
     return 0;
@@ -319,9 +315,7 @@ int ChildProcess::startCopy(int (*body)(), int stdoutFd, int stderrFd, int stdin
 
 bool ChildProcess::poll()
 {
-    if (m_pid <= 0)
-        return true;
-    if (m_ended)
+    if (m_pid <= 0 || m_ended)
         return true;
     int status = 0;
     pid_t result;
@@ -332,13 +326,14 @@ bool ChildProcess::poll()
         return false;
     if (result == m_pid) {
         if (WIFEXITED(status))
-            m_exitCode = WEXITSTATUS(status);
+            m_exitStatus = WEXITSTATUS(status);
         else if (WIFSIGNALED(status))
-            m_exitCode = 128 + WTERMSIG(status);
+            m_exitStatus = 128 + WTERMSIG(status);
     }
-    // Any other result means the status cannot be read any more: the child is
-    // gone and its exit code stays as it was.
+    // Any other result means the status cannot be read any more: the child
+    // is gone, and how it ended stays unknown.
     m_ended = true;
+    m_expecting = false;
     closePidFd();
     return true;
 }
@@ -362,10 +357,50 @@ bool ChildProcess::waitFor(int timeoutMs)
     return poll();
 }
 
+void ChildProcess::expectProgress()
+{
+    m_expecting = true;
+    m_lastNews = std::chrono::steady_clock::now();
+}
+
+void ChildProcess::progressed()
+{
+    m_lastNews = std::chrono::steady_clock::now();
+}
+
+bool ChildProcess::endIfStalled()
+{
+    if (!m_expecting || !running() || m_supervision.stallLimit.count() <= 0 ||
+        std::chrono::steady_clock::now() - m_lastNews < m_supervision.stallLimit)
+        return false;
+    // A stuck child is not asked: it may be stuck precisely where it would
+    // handle the request.
+    signal(SIGKILL);
+    waitFor(int(m_supervision.killWait.count()));
+    m_expecting = false;
+    return true;
+}
+
 void ChildProcess::terminate()
 {
+    signal(SIGTERM);
+}
+
+bool ChildProcess::finishStop()
+{
+    if (!waitFor(int(m_supervision.terminateWait.count()))) {
+        signal(SIGKILL);
+        waitFor(int(m_supervision.killWait.count()));
+    }
+    return !running();
+}
+
+void ChildProcess::signal(int signalNumber)
+{
+    // Only a child not yet reaped: its id cannot have been given to another
+    // process.
     if (running())
-        ::kill(m_pid, SIGTERM);
+        ::kill(m_pid, signalNumber);
 }
 
 void ChildProcess::closePidFd()

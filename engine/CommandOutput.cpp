@@ -36,8 +36,10 @@ QString GetCommandOutput(const CommandLine& commandLine, bool captureStdout, boo
 
     // Both streams on the one pipe arrive in the order the child wrote them.
     ChildProcess child;
-    const int error =
-        child.start(commandLine.argv, captureStdout ? writeEnd : -1, captureStderr ? writeEnd : -1);
+    ChildSetup setup;
+    setup.stdoutFd = captureStdout ? writeEnd : -1;
+    setup.stderrFd = captureStderr ? writeEnd : -1;
+    const int error = child.start(commandLine.argv, setup);
     // Only the child holds the write end now, so the pipe breaks when it ends.
     ::close(writeEnd);
     if (error) {

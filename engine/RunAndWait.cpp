@@ -67,8 +67,11 @@ qint32 RunAndWait(const CommandLine& commandLine, std::optional<int> windowStyle
     if (!stderrFile.isEmpty())
         stderrFd = ::open(nativePath(stderrFile).constData(),
                           O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A converter running when the program ends is left running.
     ChildProcess child;
-    const int error = child.start(commandLine.argv, -1, stderrFd);
+    ChildSetup setup;
+    setup.stderrFd = stderrFd;
+    const int error = child.start(commandLine.argv, setup);
     if (stderrFd >= 0)
         ::close(stderrFd);
     if (error)
@@ -100,7 +103,8 @@ qint32 RunAndWait(const CommandLine& commandLine, std::optional<int> windowStyle
         progressBar->setText(barText.isEmpty()
                                  ? QCoreApplication::translate("Conversion", "Progress Bar")
                                  : barText);
-    return child.exitCode();
+    // A child whose end could not be read counts as failed.
+    return child.exitStatus().value_or(1);
 }
 
 } // namespace plumark

@@ -11,9 +11,7 @@ extern "C" {
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace plumark::transcode {
@@ -22,9 +20,6 @@ namespace {
 
 // How often the position is reported.
 constexpr auto ProgressInterval = std::chrono::milliseconds(100);
-// A test names a file with this variable to make the worker crash on it, as a
-// decoder fault would.
-constexpr char CrashVariable[] = "PLUMARK_WORKER_ABORT_ON";
 
 // The partial result of the file being converted, for the stop handler; set
 // while stops are held back.
@@ -50,17 +45,7 @@ void prepareProcess()
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGHUP, &action, nullptr);
-    // A batch that ends without stopping its workers stops them all the same.
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() == 1)
-        ::_exit(1);
     quietLibraryLog();
-#ifndef __SANITIZE_ADDRESS__
-    // One job at a time: what it may take is what the worker may. (The
-    // address sanitizer's allocator ends the program where memory runs out,
-    // so a sanitized worker relies on the library's caps alone.)
-    capProcessMemory();
-#endif
 }
 
 void remember(const QByteArray& partial)
@@ -123,13 +108,17 @@ Ac3Result runJob(const Ac3Job& job)
 
 int runConverterWorker()
 {
+    return runConverterWorkerWith({});
+}
+
+int runConverterWorkerWith(const std::function<void(const Ac3Job& job)>& beforeEachJob)
+{
     prepareProcess();
-    const QByteArray crashName = qgetenv(CrashVariable);
     MessageReader reader;
     while (const std::optional<QByteArray> message = readMessage(STDIN_FILENO, reader)) {
         const Ac3Job job = decodeJob(*message);
-        if (!crashName.isEmpty() && job.input.mid(job.input.lastIndexOf('/') + 1) == crashName)
-            std::abort();
+        if (beforeEachJob)
+            beforeEachJob(job);
         const Ac3Result result = runJob(job);
         converting = 0;
 

@@ -23,18 +23,6 @@ constexpr double MarginSeconds = 60;
 // Opus, the densest, stays near a tenth).
 constexpr double SecondsPerByte = 1.0;
 
-// The data this process holds (private writable memory), in bytes.
-qint64 heldDataBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmData:"))
-            return line.mid(7).trimmed().split(' ').constFirst().toLongLong() * 1024;
-    return -1;
-}
-
 int limitedFrameBuffer(AVCodecContext* decoder, AVFrame* frame, int flags)
 {
     if (frame->nb_samples > MaxFrameSamples) {
@@ -56,18 +44,27 @@ void capLibraryAllocations()
     av_max_alloc(size_t(JobMemoryBytes));
 }
 
-bool capProcessMemory()
+qint64 heldDataBytes()
 {
-    const qint64 held = heldDataBytes();
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmData:"))
+            return line.mid(7).trimmed().split(' ').constFirst().toLongLong() * 1024;
+    return -1;
+}
+
+std::optional<rlimit> memoryCapAbove(qint64 heldBytes)
+{
     rlimit limit{};
-    if (held < 0 || ::getrlimit(RLIMIT_DATA, &limit) != 0)
-        return false;
-    const rlim_t wanted = rlim_t(held + JobMemoryBytes);
-    // A lower cap set by the user stays.
+    if (heldBytes < 0 || ::getrlimit(RLIMIT_DATA, &limit) != 0)
+        return std::nullopt;
+    const rlim_t wanted = rlim_t(heldBytes + JobMemoryBytes);
     if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= wanted)
-        return true;
+        return limit;
     limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
-    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
+    return limit;
 }
 
 QString memoryLimitReason()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <sys/resource.h>
 
 extern "C" {
 struct AVCodecContext;
@@ -26,10 +28,14 @@ inline constexpr int MaxFrameSamples = 1 << 20;
 // Caps each allocation of FFmpeg's libraries in this process.
 void capLibraryAllocations();
 
-// Caps this process's data at what it holds now plus JobMemoryBytes: for a
-// converter worker, which takes one job at a time. False when the system
-// refuses.
-bool capProcessMemory();
+// The data (private writable memory) this process holds, in bytes; -1 when
+// it cannot be read.
+qint64 heldDataBytes();
+
+// The cap on a process's data (RLIMIT_DATA) that leaves it JobMemoryBytes
+// above heldBytes: for a converter, which takes one job at a time. A lower
+// cap set by the user stays; none when the current cap cannot be read.
+std::optional<rlimit> memoryCapAbove(qint64 heldBytes);
 
 // Why a conversion that ran into a memory cap failed.
 QString memoryLimitReason();

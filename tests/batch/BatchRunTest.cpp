@@ -191,11 +191,11 @@ TEST(BatchRun, AnOutputFolderRemovedMidwayStopsTheLaterFiles)
     QDir().mkpath(out);
     for (const char* name : {"1.m4a", "2.m4a"})
         test::writeFile(dir.filePath(QStringLiteral("in/") + QLatin1String(name)), "input");
-    // A converter whose output folder disappears as it finishes.
-    const QString converter =
-        test::writeScript(dir.filePath(QStringLiteral("ffmpeg")),
-                          QStringLiteral("for out; do :; done\nprintf ac3 > \"$out\"\n"
-                                         "rm -r \"$(dirname \"$out\")\""));
+    // A converter whose output folder disappears as it finishes. (It writes
+    // to its last argument.)
+    const QString converter = test::writeScript(
+        dir.filePath(QStringLiteral("ffmpeg")),
+        QStringLiteral("for out; do :; done\nprintf ac3 > \"$out\"\nrm -r '%1'").arg(out));
 
     const test::BatchResult result = test::runConvert(
         {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--jobs"),
@@ -270,7 +270,7 @@ TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
         // A converter that writes part of its result and then takes its time.
         const QString slow =
             test::writeScript(dir.filePath(QStringLiteral("slow-ffmpeg")),
-                              QStringLiteral("for out; do :; done\necho $$ > \"$PIDS/$$\"\n"
+                              QStringLiteral("echo $$ > \"$PIDS/$$\"\nfor out; do :; done\n"
                                              "printf partial > \"$out\"\nexec sleep 60"));
 
         const test::BatchResult result = test::runConvert(
@@ -280,9 +280,15 @@ TEST(BatchRun, StopLeavesNoPartialResultAndNoToolsFolder)
             {QStringLiteral("PLUMARK_FFMPEG=") + slow, QStringLiteral("TEMP=") + temp,
              QStringLiteral("PIDS=") + pids},
             [&](QProcess& process) {
-                for (int i = 0; i < 200 && filesUnder(out).size() < 2; ++i)
+                // Both converters run (the batch makes their partial results
+                // before it starts them).
+                const auto converting = [&] {
+                    return filesUnder(out).size() == 2 &&
+                           QDir(pids).entryList(QDir::Files).size() == 2;
+                };
+                for (int i = 0; i < 200 && !converting(); ++i)
                     QThread::msleep(50);
-                ASSERT_EQ(filesUnder(out).size(), 2);
+                ASSERT_TRUE(converting());
                 ::kill(pid_t(process.processId()), signalNumber);
             });
         EXPECT_EQ(result.exitCode, 130) << result.out.toStdString() << result.err.toStdString();
@@ -664,7 +670,7 @@ TEST(BatchRun, TerminalShowsOneRedrawnProgressLine)
             "for out; do :; done\n"
             "printf '  Duration: 00:00:10.00, start: 0.000000, bitrate: 128 kb/s\\n' >&2\n"
             "printf 'size=  1kB time=00:00:05.00 bitrate= 1.0kbits/s speed=1x  \\r' >&2\n"
-            "sleep 0.6\nprintf data > \"$out\"\n"
+            "sleep 0.6\nfor out; do :; done\nprintf data > \"$out\"\n"
             "printf 'size=  1kB time=00:00:10.00 bitrate= 1.0kbits/s speed=1x  \\n' >&2"));
     const QString command =
         QStringLiteral("'%1' convert --engine ffmpeg --jobs 1 --bitrate 192 '%2'")
@@ -820,9 +826,10 @@ TEST(BatchRun, ADecoderCrashNamesTheFileAndTheBatchGoesOn)
         test::makeM4a(in + QLatin1Char('/') + QLatin1String(name), 0.5);
 
     const test::BatchResult result =
-        test::runConvert({QStringLiteral("--jobs"), QStringLiteral("2"),
-                          QStringLiteral("--bitrate"), QStringLiteral("192"), in},
-                         {QStringLiteral("PLUMARK_WORKER_ABORT_ON=crash.m4a")});
+        test::runProgramConvert(test::FaultyProgram,
+                                {QStringLiteral("--jobs"), QStringLiteral("2"),
+                                 QStringLiteral("--bitrate"), QStringLiteral("192"), in},
+                                {QStringLiteral("PLUMARK_TEST_CRASH_ON=crash.m4a")});
     EXPECT_EQ(result.exitCode, 1) << result.err.toStdString();
     EXPECT_TRUE(result.out.contains(QStringLiteral("Converted: 3 of 4")))
         << result.out.toStdString();

@@ -521,15 +521,19 @@ TEST(WholeResult, AKilledFfmpegBatchLeavesNoConverterAndNoResult)
     ASSERT_TRUE(ffmpeg.waitForFinished(120000));
 
     QList<pid_t> converters;
-    test::runConvert({QStringLiteral("--engine"), QStringLiteral("ffmpeg"),
-                      QStringLiteral("--bitrate"), QStringLiteral("192k"), input},
-                     {}, [&](QProcess& process) {
-                         for (int i = 0; i < 400 && hiddenFiles(dir.path()).isEmpty(); ++i)
-                             QThread::msleep(10);
-                         ASSERT_FALSE(hiddenFiles(dir.path()).isEmpty());
-                         converters = childrenOf(pid_t(process.processId()));
-                         ::kill(pid_t(process.processId()), SIGKILL);
-                     });
+    test::runConvert(
+        {QStringLiteral("--engine"), QStringLiteral("ffmpeg"), QStringLiteral("--bitrate"),
+         QStringLiteral("192k"), input},
+        {}, [&](QProcess& process) {
+            // The batch makes the partial result, then starts the converter.
+            const pid_t batch = pid_t(process.processId());
+            for (int i = 0;
+                 i < 400 && (hiddenFiles(dir.path()).isEmpty() || childrenOf(batch).isEmpty()); ++i)
+                QThread::msleep(10);
+            ASSERT_FALSE(hiddenFiles(dir.path()).isEmpty());
+            converters = childrenOf(batch);
+            ::kill(pid_t(process.processId()), SIGKILL);
+        });
     ASSERT_FALSE(converters.isEmpty());
     bool ended = false;
     for (int i = 0; i < 200 && !ended; ++i) {

@@ -26,10 +26,25 @@ namespace {
 
 const WorkerPool::Body workerCommand = transcode::runConverterWorker;
 
-// Waits until the worker's job has ended.
+// A worker that crashes on the file of this name, as a decoder fault would.
+WorkerPool::Body crashingOn(const QByteArray& name)
+{
+    return [name] {
+        return transcode::runConverterWorkerWith([&name](const transcode::Ac3Job& job) {
+            if (job.input.mid(job.input.lastIndexOf('/') + 1) == name)
+                std::abort();
+        });
+    };
+}
+
+// Waits until the worker's job has ended; a job still going after two
+// minutes fails the test instead of holding it.
 void awaitEnd(WorkerPool::Worker& worker)
 {
+    QElapsedTimer clock;
+    clock.start();
     while (!worker.ended()) {
+        ASSERT_LT(clock.elapsed(), 120000) << "the job never ended";
         pollfd watched{worker.replyFd(), POLLIN, 0};
         ::poll(&watched, 1, 1000);
         worker.read();
@@ -117,7 +132,7 @@ TEST_F(WorkerPoolTest, TwoWorkersConvertFiveFilesToTheEnginesBytes)
             pids.append(worker->pid());
         }
         for (WorkerPool::Worker* worker : running) {
-            awaitEnd(*worker);
+            ASSERT_NO_FATAL_FAILURE(awaitEnd(*worker));
             EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
             worker->release();
         }
@@ -140,17 +155,14 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
 {
     const QString crashing = input(QStringLiteral("crash.m4a"));
     const QString good = input(QStringLiteral("good.m4a"));
-    WorkerPool pool(workerCommand, 1);
+    WorkerPool pool(crashingOn("crash.m4a"), 1);
 
-    // The worker starts with the first job, and takes the variable with it.
-    qputenv("PLUMARK_WORKER_ABORT_ON", "crash.m4a");
     QString failure;
     WorkerPool::Worker* worker =
         pool.start(engineJob(crashing, output(QStringLiteral("crash.ac3"))), &failure);
-    qunsetenv("PLUMARK_WORKER_ABORT_ON");
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     const pid_t crashed = worker->pid();
-    awaitEnd(*worker);
+    ASSERT_NO_FATAL_FAILURE(awaitEnd(*worker));
     EXPECT_FALSE(worker->result().converted);
     EXPECT_EQ(worker->result().reason, QStringLiteral("the decoder crashed"));
     worker->release();
@@ -158,7 +170,7 @@ TEST_F(WorkerPoolTest, ACrashFailsOnlyItsFileAndAFreshWorkerTakesTheNext)
     worker = pool.start(engineJob(good, output(QStringLiteral("good.ac3"))), &failure);
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     EXPECT_NE(worker->pid(), crashed);
-    awaitEnd(*worker);
+    ASSERT_NO_FATAL_FAILURE(awaitEnd(*worker));
     EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
     EXPECT_EQ(hiddenAndPlain(folder.filePath(QStringLiteral("out"))),
               QStringList{QStringLiteral("good.ac3")});
@@ -206,9 +218,10 @@ TEST_F(WorkerPoolTest, AWorkerThatMakesNoProgressIsEndedAndTheNextFileConverts)
 {
     const QString never = input(QStringLiteral("never.m4a"));
     const QString good = input(QStringLiteral("good.m4a"));
-    qputenv("PLUMARK_WORKER_STALL_SECONDS", "2");
+    Supervision supervision = converterSupervision();
+    supervision.stallLimit = std::chrono::seconds(2);
 
-    WorkerPool pool(stallingWorker, 1);
+    WorkerPool pool(stallingWorker, 1, supervision);
     QString failure;
     // The worker starts with the first job, and takes the variable with it.
     qputenv("STALL_THIS_WORKER", "1");
@@ -219,8 +232,7 @@ TEST_F(WorkerPoolTest, AWorkerThatMakesNoProgressIsEndedAndTheNextFileConverts)
     const pid_t stuck = worker->pid();
     QElapsedTimer clock;
     clock.start();
-    awaitEnd(*worker);
-    qunsetenv("PLUMARK_WORKER_STALL_SECONDS");
+    ASSERT_NO_FATAL_FAILURE(awaitEnd(*worker));
     EXPECT_GE(clock.elapsed(), 2000);
     EXPECT_FALSE(worker->result().converted);
     EXPECT_EQ(worker->result().reason,
@@ -231,7 +243,7 @@ TEST_F(WorkerPoolTest, AWorkerThatMakesNoProgressIsEndedAndTheNextFileConverts)
     worker = pool.start(engineJob(good, output(QStringLiteral("good.ac3"))), &failure);
     ASSERT_NE(worker, nullptr) << failure.toStdString();
     EXPECT_NE(worker->pid(), stuck);
-    awaitEnd(*worker);
+    ASSERT_NO_FATAL_FAILURE(awaitEnd(*worker));
     EXPECT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
     EXPECT_EQ(hiddenAndPlain(folder.filePath(QStringLiteral("out"))),
               QStringList{QStringLiteral("good.ac3")});
@@ -249,7 +261,10 @@ TEST_F(WorkerPoolTest, AStopLeavesNoPartialResult)
     WorkerPool::Worker* worker =
         pool.start(engineJob(path, output(QStringLiteral("long.ac3"))), &failure);
     ASSERT_NE(worker, nullptr) << failure.toStdString();
+    QElapsedTimer clock;
+    clock.start();
     while (worker->position() <= 0 && !worker->ended()) {
+        ASSERT_LT(clock.elapsed(), 120000) << "the job never reported its position";
         pollfd watched{worker->replyFd(), POLLIN, 0};
         ::poll(&watched, 1, 1000);
         worker->read();
@@ -282,7 +297,7 @@ TEST_F(WorkerPoolTest, AWorkerHoldsNoWholeInput)
             WorkerPool::Worker* worker =
                 pool.start(engineJob(path, output(QStringLiteral("result.ac3"))), &failure);
             ASSERT_NE(worker, nullptr) << failure.toStdString();
-            awaitEnd(*worker);
+            ASSERT_NO_FATAL_FAILURE(awaitEnd(*worker));
             ASSERT_TRUE(worker->result().converted) << worker->result().reason.toStdString();
             peaks.append(peakMemoryKb(worker->pid()));
         }

@@ -58,8 +58,8 @@ struct Scene
             named.append({row, reason});
     }
     // The converter: the real one, run through a script that does first what
-    // the row needs (it sees the input as $input and the output as $output:
-    // the batch passes options before the input). The batch
+    // the row needs (it sees the input as $input and the output, always the
+    // last argument, as $output: the batch passes options before the input). The batch
     // then runs the ffmpeg program rather than its own engine.
     bool converterProgram = false;
     void wrapConverter(const QString& before)

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace plumark;
@@ -257,18 +258,37 @@ TEST(RunAndWaitTest, StandardErrorGoesToTheGivenFile)
     EXPECT_EQ(written.readAll(), "bad input\n");
 }
 
-// Runs about six seconds: the only slow test of the wait.
+// The wait is shown from poll 50 on (about five seconds): the only slow test
+// of the wait. The child ends once the bar has shown three waits, however
+// long the polls take.
 TEST(RunAndWaitTest, LongChildShowsTheWaitAndGivesItsOwnExitCode)
 {
+    QTemporaryDir dir;
+    const QString pidFile = dir.path() + "/child.pid";
     FakeWindow window;
     window.bar.setText("Processing: song.m4a");
     window.bar.texts.clear();
+    bool told = false;
+    const auto yield = [&] {
+        window.yield();
+        if (told || window.bar.texts.size() < 3)
+            return;
+        QFile pidText(pidFile);
+        const pid_t pid =
+            pidText.open(QIODevice::ReadOnly) ? pid_t(pidText.readAll().trimmed().toInt()) : 0;
+        if (pid <= 0)
+            return;
+        ASSERT_EQ(::kill(pid, SIGTERM), 0);
+        told = true;
+    };
 
-    const qint32 result = RunAndWait(shellCommand("sleep 6; exit 4"), 0, &window.bar,
-                                     "Processing: song.m4a", 25, 4, [&] { window.yield(); });
+    const qint32 result = RunAndWait(
+        shellCommand("trap 'kill $!; exit 4' TERM; sleep 600 & echo $$ > '" + pidFile + "'; wait"),
+        0, &window.bar, "Processing: song.m4a", 25, 4, yield);
 
+    EXPECT_TRUE(told);
     EXPECT_EQ(result, 4);
-    ASSERT_GE(window.bar.texts.size(), 3);
+    ASSERT_GE(window.bar.texts.size(), 4);
     const qsizetype waits = window.bar.texts.size() - 1;
     for (qsizetype n = 0; n < waits; ++n)
         EXPECT_EQ(window.bar.texts.at(n),
