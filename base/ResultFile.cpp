@@ -112,15 +112,6 @@ QString writeFailure(int error)
            QString::fromLocal8Bit(std::strerror(error));
 }
 
-int closeFd(int& fd)
-{
-    int result = 0;
-    if (fd >= 0)
-        result = ::close(fd);
-    fd = -1;
-    return result;
-}
-
 // Syncs the file open at fd, named partial, renames it over output and syncs
 // the folder; then output must be that file.
 QString commitOpenFile(int fd, const QByteArray& partial, const QByteArray& output)
@@ -136,7 +127,8 @@ QString commitOpenFile(int fd, const QByteArray& partial, const QByteArray& outp
         return writeFailure(errno);
     const PathParts from = split(partial);
     const PathParts to = split(output);
-    int folder = ::open(to.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const UniqueFd folderFd(::open(to.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const int folder = folderFd.get();
     if (folder < 0)
         return writeFailure(errno);
     // The partial name must still be this file: one put there in its place
@@ -155,7 +147,6 @@ QString commitOpenFile(int fd, const QByteArray& partial, const QByteArray& outp
     else if (::fstatat(folder, to.name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
              !S_ISREG(named.st_mode))
         problem = QStringLiteral("The result is not there after it was put in place.");
-    closeFd(folder);
     return problem;
 }
 
@@ -242,27 +233,25 @@ void removeDeadPartials(const QList<QByteArray>& outputs)
 
 QString commitPartial(const QByteArray& partial, const QByteArray& output)
 {
-    int fd = ::open(partial.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(partial.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid())
         return writeFailure(errno == ELOOP ? EINVAL : errno);
-    const QString problem = commitOpenFile(fd, partial, output);
-    closeFd(fd);
-    return problem;
+    return commitOpenFile(fd.get(), partial, output);
 }
 
 void syncWrittenFile(const QByteArray& path)
 {
-    int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat info = {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fsync(fd) != 0) {
-        closeFd(fd);
-        return;
+    {
+        const UniqueFd fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat info = {};
+        if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            ::fsync(fd.get()) != 0)
+            return;
     }
-    closeFd(fd);
-    int folder = ::open(split(path).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0)
-        ::fsync(folder);
-    closeFd(folder);
+    const UniqueFd folder(
+        ::open(split(path).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid())
+        ::fsync(folder.get());
 }
 
 ResultFile::~ResultFile()
@@ -284,14 +273,15 @@ QString ResultFile::create(const QByteArray& output)
     int error = EEXIST;
     for (int i = 0; i < CreateTries && error == EEXIST; ++i) {
         m_path = freshPartialPath(output);
-        m_fd =
-            ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        error = m_fd < 0 ? errno : 0;
+        m_fd.reset(
+            ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        error = m_fd.valid() ? 0 : errno;
     }
     if (error)
         m_path.clear();
     else
-        m_folderFd = ::open(split(m_path).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        m_folderFd.reset(
+            ::open(split(m_path).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!error && m_created)
         m_created(m_path);
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -300,28 +290,28 @@ QString ResultFile::create(const QByteArray& output)
 
 QString ResultFile::commit()
 {
-    if (m_fd < 0)
+    if (!m_fd.valid())
         return writeFailure(EBADF);
-    const QString problem = commitOpenFile(m_fd, m_path, m_output);
+    const QString problem = commitOpenFile(m_fd.get(), m_path, m_output);
     // Synced already: closing can lose nothing.
-    closeFd(m_fd);
+    m_fd.reset();
     if (problem.isEmpty()) {
         m_path.clear();
-        closeFd(m_folderFd);
+        m_folderFd.reset();
     }
     return problem;
 }
 
 void ResultFile::discard()
 {
-    closeFd(m_fd);
+    m_fd.reset();
     if (!m_path.isEmpty()) {
-        if (m_folderFd >= 0)
-            ::unlinkat(m_folderFd, split(m_path).name.constData(), 0);
+        if (m_folderFd.valid())
+            ::unlinkat(m_folderFd.get(), split(m_path).name.constData(), 0);
         else
             ::unlink(m_path.constData());
     }
-    closeFd(m_folderFd);
+    m_folderFd.reset();
     m_path.clear();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/UniqueFd.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -58,7 +60,7 @@ public:
     // Creates a fresh partial file for output (O_CREAT | O_EXCL: never an
     // existing file, never through a link). Returns the reason on failure.
     QString create(const QByteArray& output);
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     const QByteArray& path() const { return m_path; }
     // Syncs, closes and renames it into place as commitPartial does.
     QString commit();
@@ -68,8 +70,8 @@ public:
 private:
     QByteArray m_output;
     QByteArray m_path;
-    int m_fd = -1;
-    int m_folderFd = -1; // the partial's folder, wherever it is moved to
+    UniqueFd m_fd;
+    UniqueFd m_folderFd; // the partial's folder, wherever it is moved to
     std::function<void(const QByteArray& path)> m_created;
 };
 

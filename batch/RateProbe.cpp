@@ -52,13 +52,6 @@ void sendAll(int fd, QByteArray bytes)
     }
 }
 
-void closeFd(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
 } // namespace
 
 RateProbe::RateProbe(QString probePath, QString fallbackToken, QString linkFolder, int waitMs,
@@ -104,7 +97,7 @@ void RateProbe::ask(const QString& inputPath)
     }
     // The number comes back in the "{ready<number>}" line that ends the report.
     const QByteArray number = QByteArray::number(++m_request);
-    sendAll(m_requestFd, path + "\n-execute" + number + "\n");
+    sendAll(m_requestFd.get(), path + "\n-execute" + number + "\n");
     m_child.expectProgress();
 }
 
@@ -116,7 +109,7 @@ std::optional<RateProbe::Result> RateProbe::poll()
         m_asking = false;
         return std::exchange(m_early, std::nullopt);
     }
-    const bool closed = readAvailable(m_reportFd, [&](const QByteArray& bytes) {
+    const bool closed = readAvailable(m_reportFd.get(), [&](const QByteArray& bytes) {
         m_pending += bytes;
         return true;
     });
@@ -170,14 +163,14 @@ RateProbe::Result RateProbe::rateFor(const QString& inputPath,
             cancel();
             return fallback(QStringLiteral("stopped while the rate probe read this file"));
         }
-        pollfd watched{m_reportFd, POLLIN, 0};
+        pollfd watched{m_reportFd.get(), POLLIN, 0};
         ::poll(&watched, 1, SliceMs);
     }
 }
 
 bool RateProbe::ensureRunning(QString& problem)
 {
-    if (m_reportFd >= 0)
+    if (m_reportFd.valid())
         return true;
     m_pending.clear();
     int requests[2];
@@ -209,9 +202,9 @@ bool RateProbe::ensureRunning(QString& problem)
                       setup);
     ::close(requests[1]);
     ::close(reports[1]);
-    m_requestFd = requests[0];
-    m_reportFd = reports[0];
-    ::fcntl(m_reportFd, F_SETFL, ::fcntl(m_reportFd, F_GETFL) | O_NONBLOCK);
+    m_requestFd.reset(requests[0]);
+    m_reportFd.reset(reports[0]);
+    ::fcntl(m_reportFd.get(), F_SETFL, ::fcntl(m_reportFd.get(), F_GETFL) | O_NONBLOCK);
     if (!error)
         return true;
     closeFds();
@@ -224,8 +217,8 @@ void RateProbe::end(bool askFirst)
 {
     if (m_child.running()) {
         if (askFirst) {
-            sendAll(m_requestFd, "-stay_open\nFalse\n");
-            closeFd(m_requestFd);
+            sendAll(m_requestFd.get(), "-stay_open\nFalse\n");
+            m_requestFd.reset();
         }
         if (!askFirst || !m_child.waitFor(EndWaitMs))
             m_child.stop();
@@ -238,8 +231,8 @@ void RateProbe::end(bool askFirst)
 
 void RateProbe::closeFds()
 {
-    closeFd(m_requestFd);
-    closeFd(m_reportFd);
+    m_requestFd.reset();
+    m_reportFd.reset();
 }
 
 void RateProbe::dropLink()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/UniqueFd.h"
+
 #include "engine/ChildProcess.h"
 
 #include <QByteArray>
@@ -63,8 +65,8 @@ private:
     int m_waitMs;
     QString m_unavailable;
     ChildProcess m_child;
-    int m_requestFd = -1; // its standard input
-    int m_reportFd = -1;  // its standard output
+    UniqueFd m_requestFd; // its standard input
+    UniqueFd m_reportFd;  // its standard output
     QByteArray m_pending; // read from the probe, not yet part of a whole report
     int m_request = 0;
     bool m_asking = false;

@@ -15,13 +15,6 @@ namespace {
 constexpr int IdleEndWaitMs = 1000;
 const char* const CrashReason = "the decoder crashed";
 
-void closeFd(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
 } // namespace
 
 WorkerPool::WorkerPool(Body body, int size, const Supervision& supervision)
@@ -110,9 +103,9 @@ bool WorkerPool::Worker::launch()
     const int error = m_process.startCopy(m_body, setup);
     ::close(jobs[0]);
     ::close(replies[1]);
-    m_jobFd = jobs[1];
-    m_replyFd = replies[0];
-    ::fcntl(m_replyFd, F_SETFL, ::fcntl(m_replyFd, F_GETFL) | O_NONBLOCK);
+    m_jobFd.reset(jobs[1]);
+    m_replyFd.reset(replies[0]);
+    ::fcntl(m_replyFd.get(), F_SETFL, ::fcntl(m_replyFd.get(), F_GETFL) | O_NONBLOCK);
     if (error) {
         closePipes();
         errno = error;
@@ -132,7 +125,7 @@ bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
     m_position = 0;
     m_duration = -1;
     m_result = {};
-    if (transcode::writeMessage(m_jobFd, transcode::encodeJob(job)))
+    if (transcode::writeMessage(m_jobFd.get(), transcode::encodeJob(job)))
         return true;
     m_busy = false;
     return false;
@@ -140,9 +133,9 @@ bool WorkerPool::Worker::send(const transcode::Ac3Job& job)
 
 void WorkerPool::Worker::read()
 {
-    if (!m_busy || m_ended || m_replyFd < 0)
+    if (!m_busy || m_ended || !m_replyFd.valid())
         return;
-    const bool closed = readAvailable(m_replyFd, [&](const QByteArray& bytes) {
+    const bool closed = readAvailable(m_replyFd.get(), [&](const QByteArray& bytes) {
         m_process.progressed();
         m_reader.append(bytes);
         while (const std::optional<transcode::WorkerReply> reply = m_reader.nextReply()) {
@@ -224,8 +217,8 @@ bool WorkerPool::Worker::awaitStop()
 
 void WorkerPool::Worker::closePipes()
 {
-    closeFd(m_jobFd);
-    closeFd(m_replyFd);
+    m_jobFd.reset();
+    m_replyFd.reset();
 }
 
 } // namespace plumark

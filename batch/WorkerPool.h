@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/UniqueFd.h"
+
 #include "batch/JobRun.h"
 #include "engine/ChildProcess.h"
 #include "transcode/Ac3Converter.h"
@@ -53,7 +55,7 @@ public:
 
     bool idle() const { return !m_busy; }
     // The descriptor that becomes readable when the worker has news.
-    int replyFd() const { return m_replyFd; }
+    int replyFd() const { return m_replyFd.get(); }
     pid_t pid() const { return m_process.pid(); }
 
     // Takes in the replies that arrived, without waiting. A worker that
@@ -83,8 +85,8 @@ private:
 
     Body m_body;
     ChildProcess m_process;
-    int m_jobFd = -1;
-    int m_replyFd = -1;
+    UniqueFd m_jobFd;
+    UniqueFd m_replyFd;
     transcode::MessageReader m_reader;
     bool m_busy = false;
     bool m_ended = false;

@@ -50,13 +50,6 @@ int openPidFd(pid_t pid)
 #endif
 }
 
-void closeFd(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
-
 qint64 monotonicMs()
 {
     timespec now{};
@@ -71,11 +64,6 @@ class ChildPlan
 {
 public:
     ChildPlan() = default;
-    ~ChildPlan()
-    {
-        closeFd(m_nullIn);
-        closeFd(m_nullOut);
-    }
     ChildPlan(const ChildPlan&) = delete;
     ChildPlan& operator=(const ChildPlan&) = delete;
 
@@ -84,13 +72,13 @@ public:
     {
         if (setup.passedFds.size() > MaxPassedFds)
             return EINVAL;
-        m_nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-        m_nullOut = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_nullIn < 0 || m_nullOut < 0)
+        m_nullIn.reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        m_nullOut.reset(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+        if (!m_nullIn.valid() || !m_nullOut.valid())
             return errno;
-        m_fds[0] = setup.stdinFd >= 0 ? setup.stdinFd : m_nullIn;
-        m_fds[1] = setup.stdoutFd >= 0 ? setup.stdoutFd : m_nullOut;
-        m_fds[2] = setup.stderrFd >= 0 ? setup.stderrFd : m_nullOut;
+        m_fds[0] = setup.stdinFd >= 0 ? setup.stdinFd : m_nullIn.get();
+        m_fds[1] = setup.stdoutFd >= 0 ? setup.stdoutFd : m_nullOut.get();
+        m_fds[2] = setup.stderrFd >= 0 ? setup.stderrFd : m_nullOut.get();
         m_count = STDERR_FILENO + 1;
         for (const int fd : setup.passedFds)
             m_fds[m_count++] = fd;
@@ -139,8 +127,8 @@ public:
     }
 
 private:
-    int m_nullIn = -1;
-    int m_nullOut = -1;
+    UniqueFd m_nullIn;
+    UniqueFd m_nullOut;
     std::array<int, STDERR_FILENO + 1 + MaxPassedFds> m_fds{};
     int m_count = 0;
     bool m_endsWithParent = false;
@@ -193,12 +181,11 @@ private:
 } // namespace
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : m_pid(other.m_pid), m_pidFd(other.m_pidFd), m_ended(other.m_ended),
+    : m_pid(other.m_pid), m_pidFd(std::move(other.m_pidFd)), m_ended(other.m_ended),
       m_exitStatus(other.m_exitStatus), m_supervision(other.m_supervision),
       m_expecting(other.m_expecting), m_lastNews(other.m_lastNews)
 {
     other.m_pid = -1;
-    other.m_pidFd = -1;
 }
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
@@ -207,7 +194,7 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept
         // The previous child, if any, is given up as the destructor does.
         ChildProcess previous(std::move(*this));
         m_pid = std::exchange(other.m_pid, -1);
-        m_pidFd = std::exchange(other.m_pidFd, -1);
+        m_pidFd = std::move(other.m_pidFd);
         m_ended = other.m_ended;
         m_exitStatus = other.m_exitStatus;
         m_supervision = other.m_supervision;
@@ -223,7 +210,7 @@ ChildProcess::~ChildProcess()
     // collected, now or when it ends.
     if (running() && !poll())
         reapWhenEnded(m_pid);
-    closePidFd();
+    m_pidFd.reset();
 }
 
 int ChildProcess::beginStart()
@@ -234,7 +221,7 @@ int ChildProcess::beginStart()
     m_ended = false;
     m_exitStatus.reset();
     m_expecting = false;
-    closePidFd();
+    m_pidFd.reset();
     return 0;
 }
 
@@ -275,7 +262,7 @@ int ChildProcess::start(const QStringList& argv, const ChildSetup& setup)
         return childError;
     }
     m_pid = pid;
-    m_pidFd = openPidFd(pid);
+    m_pidFd.reset(openPidFd(pid));
     return 0;
 }
 
@@ -309,7 +296,7 @@ int ChildProcess::startCopy(const std::function<int()>& body, const ChildSetup& 
     if (pid < 0)
         return errno;
     m_pid = pid;
-    m_pidFd = openPidFd(pid);
+    m_pidFd.reset(openPidFd(pid));
     return 0;
 }
 
@@ -334,7 +321,7 @@ bool ChildProcess::poll()
     // is gone, and how it ended stays unknown.
     m_ended = true;
     m_expecting = false;
-    closePidFd();
+    m_pidFd.reset();
     return true;
 }
 
@@ -342,12 +329,12 @@ bool ChildProcess::waitFor(int timeoutMs)
 {
     if (poll())
         return true;
-    if (m_pidFd < 0) {
+    if (!m_pidFd.valid()) {
         ::usleep(useconds_t(qMax(timeoutMs, 0)) * 1000);
         return poll();
     }
     const qint64 deadline = monotonicMs() + qMax(timeoutMs, 0);
-    pollfd watched{m_pidFd, POLLIN, 0};
+    pollfd watched{m_pidFd.get(), POLLIN, 0};
     for (;;) {
         const qint64 remaining = qMax<qint64>(deadline - monotonicMs(), 0);
         const int ready = ::poll(&watched, 1, int(remaining));
@@ -401,11 +388,6 @@ void ChildProcess::signal(int signalNumber)
     // process.
     if (running())
         ::kill(m_pid, signalNumber);
-}
-
-void ChildProcess::closePidFd()
-{
-    closeFd(m_pidFd);
 }
 
 int startErrorNumber(int errnoValue)

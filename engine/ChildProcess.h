@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/UniqueFd.h"
+
 #include <QStringList>
 #include <chrono>
 #include <csignal>
@@ -105,10 +107,9 @@ public:
 private:
     int beginStart();
     void signal(int signalNumber);
-    void closePidFd();
 
     pid_t m_pid = -1;
-    int m_pidFd = -1;
+    UniqueFd m_pidFd;
     bool m_ended = false;
     std::optional<int> m_exitStatus;
     Supervision m_supervision;

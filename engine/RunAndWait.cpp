@@ -21,13 +21,6 @@ constexpr int PollsPerAdvance = 150;
 
 } // namespace
 
-int normaliseWindowStyle(std::optional<int> windowStyle)
-{
-    if (!windowStyle || *windowStyle < 0 || *windowStyle > 6)
-        return 6;
-    return *windowStyle;
-}
-
 std::optional<double> barValueAtPoll(int pollCount, int barValue, int fileCount)
 {
     if (pollCount < FirstCreepPoll || (pollCount - FirstCreepPoll) % PollsPerAdvance != 0)
@@ -57,7 +50,7 @@ qint32 RunAndWait(const CommandLine& commandLine, std::optional<int> windowStyle
 {
     // The style chose how a console window looked; no such window exists
     // here, so every style starts the child alike.
-    [[maybe_unused]] const int showMode = normaliseWindowStyle(windowStyle);
+    Q_UNUSED(windowStyle);
     const auto yieldNow = [&yield] {
         if (yield)
             yield();

@@ -8,9 +8,6 @@
 
 namespace plumark {
 
-// Show-window modes outside 0..6, or none, become 6.
-int normaliseWindowStyle(std::optional<int> windowStyle);
-
 // The bar value to set at a poll, or none when this poll does not advance
 // the bar: from poll 50 on, every 150 polls, barValue + k * step up to the
 // limit share + barValue - step (share = 100 / fileCount, step = share / 10,

@@ -1,4 +1,5 @@
 #include "BatchProcess.h"
+#include "support/ChildState.h"
 #include "support/Media.h"
 
 #include <QDateTime>
@@ -403,11 +404,9 @@ TEST(BatchRun, KilledBatchLeavesNoProbe)
     QFile file(pidFile);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray pid = file.readAll().trimmed();
-    // Gone, or ended and waiting only to be reaped.
     bool gone = false;
     for (int i = 0; i < 100 && !gone; ++i) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
-        gone = !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+        gone = test::goneOrZombie(pid_t(pid.toInt()));
         if (!gone)
             QThread::msleep(20);
     }
@@ -805,11 +804,7 @@ TEST(BatchRun, KilledBatchLeavesNoWorkerAndNoPartialResult)
     bool gone = false;
     for (int i = 0; i < 200 && !gone; ++i) {
         gone = filesUnder(out).isEmpty() &&
-               std::none_of(workers.begin(), workers.end(), [](pid_t pid) {
-                   // Gone, or ended and waiting only to be reaped.
-                   QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-                   return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
-               });
+               std::all_of(workers.begin(), workers.end(), test::goneOrZombie);
         if (!gone)
             QThread::msleep(20);
     }

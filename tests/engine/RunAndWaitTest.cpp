@@ -21,36 +21,6 @@ CommandLine shellCommand(const QString& script)
     return {"sh -c " + quoted(script), {"/bin/sh", "-c", script}};
 }
 
-struct WindowStyleCase
-{
-    std::optional<int> given;
-    int used;
-};
-
-void PrintTo(const WindowStyleCase& c, std::ostream* os)
-{
-    if (c.given)
-        *os << "style " << *c.given;
-    else
-        *os << "no style";
-}
-
-class WindowStyleTest : public testing::TestWithParam<WindowStyleCase>
-{
-};
-
-TEST_P(WindowStyleTest, OutsideZeroToSixBecomesSix)
-{
-    EXPECT_EQ(normaliseWindowStyle(GetParam().given), GetParam().used);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, WindowStyleTest,
-                         testing::Values(WindowStyleCase{std::nullopt, 6}, WindowStyleCase{0, 0},
-                                         WindowStyleCase{1, 1}, WindowStyleCase{5, 5},
-                                         WindowStyleCase{6, 6}, WindowStyleCase{7, 6},
-                                         WindowStyleCase{-1, 6}, WindowStyleCase{INT_MIN, 6},
-                                         WindowStyleCase{INT_MAX, 6}));
-
 struct BarValueCase
 {
     int poll, barValue, fileCount;

@@ -21,6 +21,13 @@ inline char processState(pid_t pid)
     return end >= 0 && end + 2 < line.size() ? line.at(end + 2) : 0;
 }
 
+// Whether a process is gone, or has ended and waits only to be reaped.
+inline bool goneOrZombie(pid_t pid)
+{
+    const char state = processState(pid);
+    return state == 0 || state == 'Z';
+}
+
 // The processes whose parent is this process, from /proc.
 inline QList<pid_t> childrenOfThisProcess()
 {
