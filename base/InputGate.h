@@ -7,7 +7,7 @@
 namespace plumark {
 
 // The one admission every input passes before any byte of it is read, in
-// every step and by every engine: planning, the rate's reading, the length's
+// every step and by either converter: planning, the rate's reading, the length's
 // reading and the conversion itself. An input is admitted when it is a
 // regular file (after following links) that opens for reading without
 // blocking and lies on a file system that holds data. The files of the

@@ -98,7 +98,7 @@ int usageError(const QString& message)
 }
 
 // The batch's own tools folder, with the tools this run uses: the converter
-// for the ffmpeg engine, the probe when each input's own rate is asked; none
+// for --engine ffmpeg, the probe when each input's own rate is asked; none
 // when it uses neither. A missing converter fails the batch; a missing probe
 // only the files whose rate only it can read, with the reason left in
 // probeMissing.

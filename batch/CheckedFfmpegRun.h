@@ -6,7 +6,7 @@
 namespace plumark {
 
 // One file converted by the ffmpeg program, with every reading of the input
-// left to a converter worker, under a job's limits, as the in-process engine
+// left to a converter worker, under a job's limits, as the in-process converter
 // does it: before the program starts, whether the input is refused (tables
 // it cannot hold, an edit list that repeats its audio) and, with
 // --skip-existing, whether the result already there stands; after it

@@ -8,19 +8,19 @@
 namespace plumark {
 
 // The ffmpeg program's options that give a result in container the tags and
-// cover the in-process engine gives it: ffmpeg copies the input's tags on
+// cover the in-process converter gives it: ffmpeg copies the input's tags on
 // its own; for MP4 it copies the cover as it is. Matroska takes a cover
 // only as an attachment read from a file, which these options cannot name:
 // there the cover is left out.
 QStringList converterOptionsFor(transcode::Container container);
 
 // Whether the ffmpeg program can give a result in container all that the
-// in-process engine gives.
+// in-process converter gives.
 bool converterWritesWhole(transcode::Container container);
 
 // The ffmpeg program's command line for one file of the batch, with the
 // options for the result's container. The program reads its input as the
-// in-process engine does: in a music file's own formats only (the engine's
+// in-process converter does: in a music file's own formats only (the converter's
 // list, transcode::musicFormatList), from local files only, so that a
 // playlist, manifest or concatenation list posing as an M4A is refused
 // rather than followed to the files it names.

@@ -14,7 +14,7 @@
 namespace plumark {
 
 // Long-lived converter worker processes, each converting one file at a time
-// with the in-process engine. A worker is a copy of this process running the
+// with the in-process converter. A worker is a copy of this process running the
 // worker's body, so that starting one costs no program start. A worker that dies (a decoder fault)
 // fails its file with "the decoder crashed", and one that reports nothing for the stall limit (an
 // input that blocks) is ended and fails its file; a fresh worker takes the next file and the

@@ -5,7 +5,7 @@
 
 namespace plumark {
 
-// One file converted by a converter worker with the in-process engine.
+// One file converted by a converter worker with the in-process converter.
 class WorkerRun : public JobRun
 {
 public:

@@ -9,7 +9,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
-// What differs between the FFmpeg releases the engine is built with. Every
+// What differs between the FFmpeg releases the converter is built with. Every
 // check of the libraries' versions is made here and nowhere else.
 namespace plumark::transcode {
 

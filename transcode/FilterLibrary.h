@@ -10,7 +10,7 @@ extern "C" {
 
 namespace plumark::transcode {
 
-// The parts of libavfilter the engine uses. The library is loaded on first
+// The parts of libavfilter the converter uses. The library is loaded on first
 // use, not at start: most inputs already have a shape the encoder takes and
 // never need it, and with the libraries it brings along it costs about a
 // third of the batch's start-up time.
