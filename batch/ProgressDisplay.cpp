@@ -76,8 +76,7 @@ void ProgressDisplay::fileFinished(const BatchJob& job, int done, int total)
     case BatchJob::State::Converted:
         line = count + QStringLiteral("Converted: %1 -> %2").arg(input, printableName(job.output));
         if (job.endedAt >= 0)
-            line += QStringLiteral(" (input ends early: %1 of %2)")
-                        .arg(clockText(job.endedAt), clockText(job.declaredLength));
+            line += QStringLiteral(" (%1)").arg(earlyEndText(job.endedAt, job.declaredLength));
         break;
     case BatchJob::State::Skipped:
         line = count + QStringLiteral("Skipped: %1: %2").arg(input, reason);

@@ -37,6 +37,14 @@ double estimateRemaining(double elapsed, const QList<double>& finishedDurations,
     return left / (processed / elapsed);
 }
 
+QString earlyEndText(double endedAt, double declaredLength)
+{
+    if (clockText(declaredLength) == clockText(endedAt))
+        return QStringLiteral("input ends early: its data is cut at %1").arg(clockText(endedAt));
+    return QStringLiteral("input ends early: %1 of %2")
+        .arg(clockText(endedAt), clockText(declaredLength));
+}
+
 QString clockText(double seconds)
 {
     const qint64 total = std::llround(std::max(seconds, 0.0));

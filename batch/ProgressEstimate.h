@@ -32,4 +32,9 @@ double estimateRemaining(double elapsed, const QList<double>& finishedDurations,
 // "m:ss", or "h:mm:ss" from an hour on.
 QString clockText(double seconds);
 
+// How an input that ends early is named: "input ends early: 4:03 of 10:00",
+// or, where what it declares ends no later than its data (a cut fragmented
+// file declares only the fragments it still holds), where its data is cut.
+QString earlyEndText(double endedAt, double declaredLength);
+
 } // namespace plumark

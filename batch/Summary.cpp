@@ -44,9 +44,9 @@ QString summaryText(const QList<BatchJob>& jobs, double seconds, bool stopped,
     QStringList endedEarly;
     for (const BatchJob& job : jobs) {
         if (job.state == BatchJob::State::Converted && job.endedAt >= 0)
-            endedEarly.append(QStringLiteral("  %1: input ends early: %2 of %3")
-                                  .arg(printableName(job.input), clockText(job.endedAt),
-                                       clockText(job.declaredLength)));
+            endedEarly.append(
+                QStringLiteral("  %1: %2")
+                    .arg(printableName(job.input), earlyEndText(job.endedAt, job.declaredLength)));
         if (!job.rateNote.isEmpty())
             rateNotes.append(QStringLiteral("  %1: %2")
                                  .arg(printableName(job.input), printableName(job.rateNote)));

@@ -237,9 +237,15 @@ TEST(WholeResult, ACutFragmentedInputIsNamedByBothEngines)
         EXPECT_TRUE(result.out.contains(QStringLiteral("Converted: 4 of 4")));
         EXPECT_TRUE(result.out.contains(QStringLiteral("Converted as far as the input goes: 4\n")))
             << result.out.toStdString();
-        for (const QString& line : result.out.split(QLatin1Char('\n')))
-            if (line.contains(QStringLiteral(": input ends early: ")))
-                named[engine].append(line);
+        // A file that declares no more than it holds is not said to end
+        // early at its own length.
+        const QRegularExpression sameTimeTwice(QStringLiteral("early: (\\d+:\\d+) of \\1$"));
+        for (const QString& line : result.out.split(QLatin1Char('\n'))) {
+            if (!line.contains(QStringLiteral(": input ends early: ")))
+                continue;
+            named[engine].append(line);
+            EXPECT_FALSE(sameTimeTwice.match(line).hasMatch()) << line.toStdString();
+        }
     }
     EXPECT_EQ(named.value(Engines[0]), named.value(Engines[1]));
 }
