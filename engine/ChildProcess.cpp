@@ -270,12 +270,12 @@ int ChildProcess::startCopy(const std::function<int()>& body, const ChildSetup& 
 {
     if (const int error = beginStart())
         return error;
-        // The copy holds what this process holds. (The address sanitizer's
-        // allocator ends the program where memory runs out, so a sanitized copy
-        // relies on the library's caps alone.)
 #ifdef __SANITIZE_ADDRESS__
+    // The address sanitizer's allocator ends the program where memory runs
+    // out, so a sanitized copy relies on the library's caps alone.
     const qint64 held = -1;
 #else
+    // The copy may hold what this process holds, and a job's memory more.
     const qint64 held = setup.capMemory ? transcode::heldDataBytes() : -1;
 #endif
     ChildPlan plan;
