@@ -287,6 +287,7 @@ int convert(const BatchOptions& options, const BatchChildren& children)
     Scheduler::Setup setup;
     setup.jobs = options.jobs;
     if (options.converter == BatchOptions::Converter::Builtin) {
+        setup.splitsFiles = true;
         setup.startRun = [&](const BatchJob& job, QString* failure) {
             return WorkerRun::start(*workers, job, failure);
         };

@@ -16,6 +16,8 @@ struct BatchJob
     QString rateNote;     // why the input's own rate could not be read; empty when it was
     // --skip-existing: a result already there that this job would write is kept.
     bool keepExisting = false;
+    // Cores its conversion may use, given when it starts.
+    int threads = 1;
     State state = State::Pending;
     QString reason;       // why it was skipped or not converted
     int resultKbps = 0;   // the rate the result has, read from its header

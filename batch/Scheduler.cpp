@@ -26,6 +26,7 @@ struct Scheduler::Running
     int index = -1;
     QString inputKey;
     QString outputKey;
+    int cores = 1;
     std::unique_ptr<JobRun> run;
 };
 
@@ -47,7 +48,7 @@ bool Scheduler::run()
             stopAll(m_next);
             return false;
         }
-        while (m_next < count && int(m_running.size()) < m_setup.jobs && !m_startDeferred) {
+        while (m_next < count && coresInUse() < m_setup.jobs && !m_startDeferred) {
             BatchJob& job = m_jobs[m_next];
             if (job.state != BatchJob::State::Pending) {
                 // Skipped or refused when the batch was planned, or its rate
@@ -119,6 +120,27 @@ bool Scheduler::conflictsWithRunning(const BatchJob& job) const
     });
 }
 
+int Scheduler::coresInUse() const
+{
+    int cores = 0;
+    for (const auto& running : m_running)
+        cores += running->cores;
+    return cores;
+}
+
+// The free cores, less one for each file still waiting: a single input, or
+// the last files of a batch, take the cores no other file will.
+int Scheduler::coresFor(int index) const
+{
+    if (!m_setup.splitsFiles)
+        return 1;
+    const int waiting =
+        int(std::count_if(m_jobs.begin() + index + 1, m_jobs.end(), [](const BatchJob& job) {
+            return job.state == BatchJob::State::Pending;
+        }));
+    return std::max(1, m_setup.jobs - coresInUse() - waiting);
+}
+
 bool Scheduler::start(int index)
 {
     BatchJob& job = m_jobs[index];
@@ -143,6 +165,7 @@ bool Scheduler::start(int index)
     running->index = index;
     running->inputKey = fileKey(job.input);
     running->outputKey = fileKey(job.output);
+    running->cores = job.threads = coresFor(index);
     QString failure;
     running->run = m_setup.startRun(job, &failure);
     if (!running->run) {

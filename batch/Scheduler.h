@@ -23,7 +23,11 @@ class Scheduler
 public:
     struct Setup
     {
+        // Cores the batch uses at once.
         int jobs = 1;
+        // The converter spreads one file over the cores it is given
+        // (BatchJob::threads); otherwise each file takes one.
+        bool splitsFiles = false;
         // Starts one file's conversion (the ffmpeg program, or a worker).
         JobStarter startRun;
         // With the same rate as each input: sets the rate token of a job that
@@ -49,6 +53,8 @@ private:
     struct Running;
 
     bool conflictsWithRunning(const BatchJob& job) const;
+    int coresInUse() const;
+    int coresFor(int index) const;
     bool rateReady(int index);
     // False when the job could not start yet and waits for a running one.
     bool start(int index);

@@ -7,10 +7,10 @@ namespace plumark {
 std::unique_ptr<JobRun> WorkerRun::start(WorkerPool& pool, const BatchJob& job, QString* failure)
 {
     const QByteArray output = nativePath(job.output);
-    WorkerPool::Worker* worker =
-        pool.start({nativePath(job.input), output, job.rateToken,
-                    transcode::containerOfResult(output), job.keepExisting},
-                   failure);
+    transcode::Ac3Job work{nativePath(job.input), output, job.rateToken,
+                           transcode::containerOfResult(output), job.keepExisting};
+    work.threads = job.threads;
+    WorkerPool::Worker* worker = pool.start(work, failure);
     if (!worker)
         return nullptr;
     return std::unique_ptr<JobRun>(new WorkerRun(*worker));

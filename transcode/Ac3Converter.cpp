@@ -3,6 +3,7 @@
 #include "base/InputGate.h"
 #include "transcode/Ac3Frames.h"
 #include "transcode/AvHandles.h"
+#include "transcode/ChunkedEncoder.h"
 #include "transcode/EditList.h"
 #include "transcode/FormatChain.h"
 #include "transcode/InputFormats.h"
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <optional>
 #include <tuple>
@@ -315,23 +317,36 @@ private:
     }
 
     // The encoder takes what the graph gives, with only the bit rate set.
-    void openEncoder(const AVCodec& codec)
+    Codec newEncoder(const AVCodec& codec)
     {
-        m_encoder.reset(avcodec_alloc_context3(&codec));
-        if (!m_encoder)
+        Codec encoder(avcodec_alloc_context3(&codec));
+        if (!encoder)
             check(AVERROR(ENOMEM));
-        m_encoder->sample_fmt = AVSampleFormat(m_chain.outputFormat());
-        m_encoder->sample_rate = m_chain.outputSampleRate();
-        check(m_chain.copyOutputLayout(&m_encoder->ch_layout));
-        m_encoder->time_base = AVRational{1, m_encoder->sample_rate};
+        encoder->sample_fmt = AVSampleFormat(m_chain.outputFormat());
+        encoder->sample_rate = m_chain.outputSampleRate();
+        check(m_chain.copyOutputLayout(&encoder->ch_layout));
+        encoder->time_base = AVRational{1, encoder->sample_rate};
         Dictionary options;
         options.set("b", m_job.rateToken.toUtf8().constData());
-        const int opened = avcodec_open2(m_encoder.get(), &codec, options.address());
+        const int opened = avcodec_open2(encoder.get(), &codec, options.address());
         if (opened < 0)
             fail(QStringLiteral("Error while opening encoder for output stream #0:0 - maybe "
                                 "incorrect parameters such as bit_rate, rate, width or height"));
-        if (!m_planning)
-            openOutput();
+        return encoder;
+    }
+
+    void openEncoder(const AVCodec& codec)
+    {
+        m_encoder = newEncoder(codec);
+        if (m_planning)
+            return;
+        openOutput();
+        // Every chunk's encoder is opened as this one, which shapes them.
+        if (m_job.threads > 1)
+            m_chunked = std::make_unique<ChunkedEncoder>(
+                *m_encoder, [this, &codec]() { return newEncoder(codec); },
+                [this](AVPacket& packet) { writePacket(packet); }, m_job.threads,
+                m_job.chunkFrames);
     }
 
     Ac3Shape silentFrameShape()
@@ -414,19 +429,28 @@ private:
     // written at once.
     void encode(const AVFrame* frame)
     {
+        if (m_chunked) {
+            check(frame ? m_chunked->push(*frame) : m_chunked->finish(),
+                  QStringLiteral("Audio encoding failed"));
+            return;
+        }
         check(avcodec_send_frame(m_encoder.get(), frame), QStringLiteral("Audio encoding failed"));
-        AVStream* stream = m_output->streams[0];
         for (;;) {
             const int result = avcodec_receive_packet(m_encoder.get(), m_packet.get());
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
                 return;
             check(result, QStringLiteral("Audio encoding failed"));
-            m_packet->stream_index = 0;
-            av_packet_rescale_ts(m_packet.get(), m_encoder->time_base, stream->time_base);
-            check(av_interleaved_write_frame(m_output.get(), m_packet.get()),
-                  QStringLiteral("Could not write the result"));
-            ++m_written;
+            writePacket(*m_packet);
         }
+    }
+
+    void writePacket(AVPacket& packet)
+    {
+        packet.stream_index = 0;
+        av_packet_rescale_ts(&packet, m_encoder->time_base, m_output->streams[0]->time_base);
+        check(av_interleaved_write_frame(m_output.get(), &packet),
+              QStringLiteral("Could not write the result"));
+        ++m_written;
     }
 
     // Nothing was decoded: the stream's own parameters shape the graph.
@@ -505,6 +529,7 @@ private:
     FormatChain m_chain;
     bool m_chainReady = false;
     Codec m_encoder;
+    std::unique_ptr<ChunkedEncoder> m_chunked; // with more than one thread
     ResultContainer m_container;
     int m_outputFd = -1;
     SeekableOutput m_seekable;

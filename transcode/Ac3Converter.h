@@ -29,6 +29,10 @@ struct Ac3Job
     // would write (resultMatches) is kept, and nothing is converted.
     bool keepMatchingResult = false;
     Task task = Task::Convert;
+    // Threads the encoding may use; with more than one it is cut into chunks
+    // of chunkFrames encoder frames (0: the converter's own length).
+    int threads = 1;
+    int chunkFrames = 0;
 };
 
 struct Ac3Result

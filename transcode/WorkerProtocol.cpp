@@ -2,6 +2,7 @@
 
 #include <QDataStream>
 #include <QIODevice>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -12,6 +13,7 @@ namespace {
 
 // A message longer than this is no message of ours.
 constexpr quint32 MaxMessageBytes = 64 * 1024 * 1024;
+constexpr qint32 MaxThreads = 1024;
 
 QByteArray lengthPrefix(quint32 length)
 {
@@ -27,7 +29,8 @@ QByteArray encodeJob(const Ac3Job& job)
     QByteArray message;
     QDataStream stream(&message, QIODevice::WriteOnly);
     stream << job.input << job.output << job.rateToken.toUtf8() << qint8(job.container)
-           << job.keepMatchingResult << qint8(job.task);
+           << job.keepMatchingResult << qint8(job.task) << qint32(job.threads)
+           << qint32(job.chunkFrames);
     return message;
 }
 
@@ -38,12 +41,18 @@ Ac3Job decodeJob(const QByteArray& message)
     QByteArray rate;
     qint8 container = 0;
     qint8 task = 0;
-    stream >> job.input >> job.output >> rate >> container >> job.keepMatchingResult >> task;
+    qint32 threads = 1;
+    qint32 chunkFrames = 0;
+    stream >> job.input >> job.output >> rate >> container >> job.keepMatchingResult >> task >>
+        threads >> chunkFrames;
     job.rateToken = QString::fromUtf8(rate);
     if (container == qint8(Container::Matroska) || container == qint8(Container::Mp4))
         job.container = Container(container);
     if (task == qint8(Ac3Job::Task::Check) || task == qint8(Ac3Job::Task::Measure))
         job.task = Ac3Job::Task(task);
+    // No more threads than a machine could have.
+    job.threads = std::clamp<qint32>(threads, 1, MaxThreads);
+    job.chunkFrames = std::max<qint32>(chunkFrames, 0);
     return job;
 }
 

@@ -1,7 +1,8 @@
 // The in-process converter writes the very bytes that
 // "ffmpeg -i IN -ab RATE -acodec ac3 OUT" of the installed ffmpeg writes, for
 // inputs of every rate, channel count and codec a user brings, at a constant
-// rate and at the input's own rate as the probe reads it.
+// rate and at the input's own rate as the probe reads it, encoding on one
+// thread or on several.
 #include "Corpus.h"
 #include "batch/RateProbe.h"
 #include "engine/Tools.h"
@@ -159,7 +160,28 @@ const CorpusCase corpus[] = {
      }},
 };
 
-class ByteIdentity : public ::testing::TestWithParam<CorpusCase>
+// How the encoding is spread: one thread, or chunks short enough that even
+// the shortest input crosses a chunk's edge, and shorter than the 44.1 kHz
+// padding period, so that lead-ins reach back over several chunks.
+struct Threads
+{
+    const char* name;
+    int threads;
+    int chunkFrames;
+};
+
+const Threads threadings[] = {
+    {"one_thread", 1, 0},
+    {"two_threads", 2, 4},
+    {"four_threads", 4, 31},
+};
+
+void PrintTo(const Threads& t, std::ostream* os)
+{
+    *os << t.name;
+}
+
+class ByteIdentity : public ::testing::TestWithParam<std::tuple<CorpusCase, Threads>>
 {
 protected:
     QTemporaryDir folder;
@@ -178,7 +200,8 @@ TEST_P(ByteIdentity, SameBytesAsTheFfmpegProgram)
 {
     ASSERT_TRUE(folder.isValid());
     const QString input = folder.filePath(QStringLiteral("input.m4a"));
-    const QStringList arguments = GetParam().arguments(folder.path());
+    const auto& [corpusCase, threading] = GetParam();
+    const QStringList arguments = corpusCase.arguments(folder.path());
     if (!arguments.isEmpty())
         generate(input, arguments);
     if (HasFatalFailure())
@@ -199,8 +222,10 @@ TEST_P(ByteIdentity, SameBytesAsTheFfmpegProgram)
         ASSERT_EQ(runFfmpeg({QStringLiteral("-i"), input, QStringLiteral("-ab"), rate,
                              QStringLiteral("-acodec"), QStringLiteral("ac3"), expected}),
                   0);
-        const transcode::Ac3Result result =
-            transcode::convertToAc3({QFile::encodeName(input), QFile::encodeName(actual), rate});
+        transcode::Ac3Job job{QFile::encodeName(input), QFile::encodeName(actual), rate};
+        job.threads = threading.threads;
+        job.chunkFrames = threading.chunkFrames;
+        const transcode::Ac3Result result = transcode::convertToAc3(job);
         ASSERT_TRUE(result.converted) << result.reason.toStdString();
 
         const QByteArray want = contents(expected);
@@ -216,7 +241,12 @@ TEST_P(ByteIdentity, SameBytesAsTheFfmpegProgram)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, ByteIdentity, ::testing::ValuesIn(corpus),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Corpus, ByteIdentity,
+                         ::testing::Combine(::testing::ValuesIn(corpus),
+                                            ::testing::ValuesIn(threadings)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::get<1>(info.param).name;
+                         });
 
 } // namespace

@@ -13,13 +13,15 @@ namespace {
 TEST(WorkerProtocol, AJobWithAnyPathComesThroughAPipe)
 {
     // A newline, quotes and bytes that are no UTF-8 at all.
-    const Ac3Job job{QByteArray("/music/two\nlines \"quoted\" $HOME \xff\xfe.m4a"),
-                     QByteArray("/out/-dash \xc3\xbcn\xc3\xaf"
-                                "code.ac3"),
-                     QStringLiteral("129k"),
-                     Container::Mp4,
-                     true,
-                     Ac3Job::Task::Check};
+    Ac3Job job{QByteArray("/music/two\nlines \"quoted\" $HOME \xff\xfe.m4a"),
+               QByteArray("/out/-dash \xc3\xbcn\xc3\xaf"
+                          "code.ac3"),
+               QStringLiteral("129k"),
+               Container::Mp4,
+               true,
+               Ac3Job::Task::Check};
+    job.threads = 3;
+    job.chunkFrames = 40;
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
     ASSERT_TRUE(writeMessage(fds[1], encodeJob(job)));
@@ -39,10 +41,13 @@ TEST(WorkerProtocol, AJobWithAnyPathComesThroughAPipe)
     EXPECT_EQ(read.container, Container::Mp4);
     EXPECT_TRUE(read.keepMatchingResult);
     EXPECT_EQ(read.task, Ac3Job::Task::Check);
+    EXPECT_EQ(read.threads, 3);
+    EXPECT_EQ(read.chunkFrames, 40);
     EXPECT_TRUE(decodeJob(*second).input.isEmpty());
     EXPECT_EQ(decodeJob(*second).container, Container::Ac3);
     EXPECT_FALSE(decodeJob(*second).keepMatchingResult);
     EXPECT_EQ(decodeJob(*second).task, Ac3Job::Task::Convert);
+    EXPECT_EQ(decodeJob(*second).threads, 1);
     EXPECT_FALSE(end);
 }
 
