@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <fcntl.h>
@@ -379,7 +380,8 @@ const CraftedBatch craftedBatches[] = {
          file.replace("moof/traf/trun", box("trun", be32(1) + be32(85'000'000) + offset));
          file.replace("mfra", box("free", {}));
      },
-     "more memory than one conversion may use"},
+     // FFmpeg 7.1 and later refuse such a fragment as it is read.
+     "more memory than one conversion may use|Invalid data found when processing input"},
     // The one-second track played 3,000 times over: 50 minutes of result.
     {"edit_list_repeated_3000_times",
      {},
@@ -431,7 +433,8 @@ TEST_P(CraftedBatchInput, IsRefusedWithTheBatchInBoundedMemory)
         dir.filePath(QStringLiteral("summary")));
     EXPECT_EQ(batch.exitCode, 1) << batch.out.toStdString();
     EXPECT_TRUE(batch.out.contains(QStringLiteral("Not converted: 1"))) << batch.out.toStdString();
-    EXPECT_TRUE(batch.out.contains(QString::fromUtf8(crafted.reason))) << batch.out.toStdString();
+    EXPECT_TRUE(batch.out.contains(QRegularExpression(QString::fromUtf8(crafted.reason))))
+        << batch.out.toStdString();
     EXPECT_EQ(fileHash(result), old);
     EXPECT_EQ(QDir(in).entryList(QDir::Files | QDir::Hidden),
               QStringList({QStringLiteral("crafted.ac3"), QStringLiteral("crafted.m4a")}));
