@@ -51,8 +51,9 @@ struct Options
                             QStringLiteral("The names in --files-from end with a NUL character "
                                            "(as find -print0 writes them).")};
     QCommandLineOption jobs{{QStringLiteral("j"), QStringLiteral("jobs")},
-                            QStringLiteral("Convert N files at once (default: the number of "
-                                           "processor cores)."),
+                            QStringLiteral("Use N processor cores at once: one for each file "
+                                           "converted, the rest for the last files (default: "
+                                           "the number of processor cores)."),
                             QStringLiteral("N")};
     QCommandLineOption skipExisting{
         QStringLiteral("skip-existing"),
