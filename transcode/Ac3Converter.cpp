@@ -541,72 +541,70 @@ private:
     qint64 m_written = 0;
 };
 
-} // namespace
-
-Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressReport& progress)
+// Runs step on a conversion of job under the library's caps; a failure comes
+// back as its reason, empty when there was none.
+template <typename Step>
+QString attempt(const Ac3Job& job, ResultFile& result, const ProgressReport& progress, Step step)
 {
     capLibraryAllocations();
     try {
         Conversion conversion(job, result, progress);
-        conversion.run();
-        Ac3Result converted{true, {}};
-        std::tie(converted.endedAt, converted.declaredLength) = conversion.shortfall();
-        return converted;
-    } catch (const ConverterFailure& failure) {
-        result.discard();
-        return {false, failure.reason};
-    } catch (const std::bad_alloc&) {
-        result.discard();
-        return {false, memoryLimitReason()};
-    }
-}
-
-Ac3Plan planAc3(const Ac3Job& job)
-{
-    capLibraryAllocations();
-    ResultFile unused;
-    const ProgressReport none;
-    try {
-        Conversion conversion(job, unused, none);
-        return {{}, conversion.plan()};
-    } catch (const ConverterFailure& failure) {
-        return {failure.reason, {}};
-    } catch (const std::bad_alloc&) {
-        return {memoryLimitReason(), {}};
-    }
-}
-
-Ac3Result measureInput(const Ac3Job& job)
-{
-    capLibraryAllocations();
-    ResultFile unused;
-    const ProgressReport none;
-    try {
-        Conversion conversion(job, unused, none);
-        conversion.measure();
-        Ac3Result measured{true, {}};
-        std::tie(measured.endedAt, measured.declaredLength) = conversion.shortfall();
-        return measured;
-    } catch (const ConverterFailure& failure) {
-        return {false, failure.reason};
-    } catch (const std::bad_alloc&) {
-        return {false, memoryLimitReason()};
-    }
-}
-
-QString inputRefusal(const Ac3Job& job)
-{
-    capLibraryAllocations();
-    ResultFile unused;
-    const ProgressReport none;
-    try {
-        Conversion conversion(job, unused, none);
-        return conversion.refusal();
+        step(conversion);
+        return {};
     } catch (const ConverterFailure& failure) {
         return failure.reason;
     } catch (const std::bad_alloc&) {
         return memoryLimitReason();
     }
+}
+
+// A step that writes nothing.
+template <typename Step> QString attempt(const Ac3Job& job, Step step)
+{
+    ResultFile unused;
+    return attempt(job, unused, {}, step);
+}
+
+} // namespace
+
+Ac3Result convertToAc3(const Ac3Job& job, ResultFile& result, const ProgressReport& progress)
+{
+    Ac3Result converted{true, {}};
+    converted.reason = attempt(job, result, progress, [&](Conversion& conversion) {
+        conversion.run();
+        std::tie(converted.endedAt, converted.declaredLength) = conversion.shortfall();
+    });
+    if (converted.reason.isEmpty())
+        return converted;
+    result.discard();
+    return {false, converted.reason};
+}
+
+Ac3Plan planAc3(const Ac3Job& job)
+{
+    Ac3Plan plan;
+    plan.failure = attempt(job, [&](Conversion& conversion) { plan.shape = conversion.plan(); });
+    return plan;
+}
+
+Ac3Result measureInput(const Ac3Job& job)
+{
+    Ac3Result measured{true, {}};
+    measured.reason = attempt(job, [&](Conversion& conversion) {
+        conversion.measure();
+        std::tie(measured.endedAt, measured.declaredLength) = conversion.shortfall();
+    });
+    if (!measured.reason.isEmpty())
+        return {false, measured.reason};
+    return measured;
+}
+
+QString inputRefusal(const Ac3Job& job)
+{
+    QString refusal;
+    const QString failure =
+        attempt(job, [&](Conversion& conversion) { refusal = conversion.refusal(); });
+    return failure.isEmpty() ? refusal : failure;
 }
 
 Ac3Result convertToAc3(const Ac3Job& job, const ProgressReport& progress)
