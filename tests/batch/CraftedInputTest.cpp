@@ -162,16 +162,18 @@ void PrintTo(const Crafted& c, std::ostream* os)
     *os << c.name;
 }
 
+// 85 million samples of six bytes each: the sample index alone would take
+// 2 GB.
+void declare85MillionSamples(Mp4& file)
+{
+    const QByteArray table = SampleTable;
+    file.replace(table + "/stsz", fullBox("stsz", {6, 85'000'000}));
+    file.replace(table + "/stsc", fullBox("stsc", {1, 1, 85'000'000, 1}));
+    file.replace(table + "/stts", fullBox("stts", {1, 85'000'000, 1024}));
+}
+
 const Crafted crafted[] = {
-    // 85 million samples of six bytes each: the sample index alone would
-    // take 2 GB.
-    {"sample_table_of_85_million",
-     [](Mp4& file) {
-         const QByteArray table = SampleTable;
-         file.replace(table + "/stsz", fullBox("stsz", {6, 85'000'000}));
-         file.replace(table + "/stsc", fullBox("stsc", {1, 1, 85'000'000, 1}));
-         file.replace(table + "/stts", fullBox("stts", {1, 85'000'000, 1024}));
-     },
+    {"sample_table_of_85_million", declare85MillionSamples,
      "declares 85000000 samples, more than its"},
     // The one-second track played 20,000 times over: 5.5 hours of result,
     // refused before anything is decoded.
@@ -362,12 +364,7 @@ void PrintTo(const CraftedBatch& c, std::ostream* os)
 const CraftedBatch craftedBatches[] = {
     {"sample_table_of_85_million",
      {},
-     [](Mp4& file) {
-         const QByteArray table = SampleTable;
-         file.replace(table + "/stsz", fullBox("stsz", {6, 85'000'000}));
-         file.replace(table + "/stsc", fullBox("stsc", {1, 1, 85'000'000, 1}));
-         file.replace(table + "/stts", fullBox("stts", {1, 85'000'000, 1024}));
-     },
+     declare85MillionSamples,
      "declares 85000000 samples, more than its"},
     // A fragment whose run claims 85 million samples of the default size: its
     // index alone would take 2 GB. Without the random-access index at the
