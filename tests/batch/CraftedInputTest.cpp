@@ -153,7 +153,7 @@ struct Crafted
     const char* name;
     // Turns an ffmpeg-made input (AAC, or ALAC when asked) into the crafted one.
     void (*craft)(Mp4& file);
-    const char* reason; // a part of the reason
+    const char* reason; // a part of the reason, as a pattern
     bool alac = false;
 };
 
@@ -184,7 +184,8 @@ const Crafted crafted[] = {
              entries += {1000, 1024, 0x10000};
          file.replace("moov/trak/edts/elst", fullBox("elst", entries));
      },
-     "edit list plays 20000.0 s of audio from the 1.0 s its track holds"},
+     // FFmpeg 9.0 reads fewer of the edits; each release refuses the list.
+     "edit list plays [0-9.]+ s of audio from the 1.0 s its track holds: it repeats its audio"},
     // Frames of 16 million samples (6 minutes each) in a few kilobytes.
     {"alac_frames_of_16_million_samples",
      [](Mp4& file) {
@@ -271,7 +272,8 @@ TEST_P(CraftedInput, FailsWithItsReasonInBoundedMemory)
     }
 
     EXPECT_FALSE(worker->result().converted);
-    EXPECT_TRUE(worker->result().reason.contains(QString::fromUtf8(GetParam().reason)))
+    EXPECT_TRUE(
+        worker->result().reason.contains(QRegularExpression(QString::fromUtf8(GetParam().reason))))
         << worker->result().reason.toStdString();
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList({QStringLiteral("crafted.m4a"), QStringLiteral("made.m4a")}));
@@ -353,7 +355,7 @@ struct CraftedBatch
     const char* name;
     QStringList ffmpegOptions; // how the input to craft is made
     void (*craft)(Mp4& file);
-    const char* reason; // a part of the reason
+    const char* reason; // a part of the reason, as a pattern
 };
 
 void PrintTo(const CraftedBatch& c, std::ostream* os)
