@@ -59,14 +59,26 @@ public:
     {
     }
 
-    void run()
+    // The input opened, within its limits, with its decoder ready.
+    void openForDecoding()
     {
         openInput();
         checkLimits();
         openDecoder();
+    }
+
+    Packet newPacket()
+    {
         Packet packet(av_packet_alloc());
         if (!packet)
             check(AVERROR(ENOMEM));
+        return packet;
+    }
+
+    void run()
+    {
+        openForDecoding();
+        const Packet packet = newPacket();
         // A read error ends the input as its end does: what was read is kept.
         while (av_read_frame(m_input.get(), packet.get()) >= 0) {
             if (packet->stream_index == m_streamIndex) {
@@ -86,12 +98,8 @@ public:
     Ac3Shape plan()
     {
         m_planning = true;
-        openInput();
-        checkLimits();
-        openDecoder();
-        Packet packet(av_packet_alloc());
-        if (!packet)
-            check(AVERROR(ENOMEM));
+        openForDecoding();
+        const Packet packet = newPacket();
         while (!m_chainReady && av_read_frame(m_input.get(), packet.get()) >= 0) {
             if (packet->stream_index == m_streamIndex)
                 decode(packet.get());
@@ -109,9 +117,7 @@ public:
     void measure()
     {
         openInput();
-        Packet packet(av_packet_alloc());
-        if (!packet)
-            check(AVERROR(ENOMEM));
+        const Packet packet = newPacket();
         while (av_read_frame(m_input.get(), packet.get()) >= 0) {
             if (packet->stream_index == m_streamIndex)
                 noteEnd(*packet);
